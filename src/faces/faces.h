@@ -1,0 +1,111 @@
+// Prepared faces: the record every later stage of a frame reads, the three
+// face pools with their sort arrays, face setup and polygon clipping.
+#ifndef QUORVEL_FACES_H
+#define QUORVEL_FACES_H
+
+#include <cstdint>
+
+#include "quorvel/host_records.h"
+
+// 16 vertices: a convex face of at most 10 corners gains at most one vertex
+// per clip plane, six planes in all.
+constexpr int max_face_vertices = 16;
+// Host faces with more corners are set up as fans of pieces of this size.
+constexpr int max_host_piece_corners = 10;
+
+struct Prepared_Face {
+    std::int32_t   vertex_count;
+    std::uint32_t  outcode_and;
+    std::uint32_t  outcode_or;
+    std::uint32_t  outcode[max_face_vertices];
+    std::int32_t   sort_depth;
+    float          x[max_face_vertices];
+    float          y[max_face_vertices];
+    float          w[max_face_vertices];      // 1 / camera z
+    float          cam_x[max_face_vertices];
+    float          cam_y[max_face_vertices];
+    float          cam_z[max_face_vertices];
+    float          u[max_face_vertices];      // texels x 256 (x w once projected)
+    float          v[max_face_vertices];
+    float          shade[max_face_vertices];  // light x 64 (x w in the unmapped Gouraud rows)
+    std::int32_t   y_row[max_face_vertices];  // screen y truncated
+    Host_Material* material;
+    std::uint16_t  face_colour;
+    std::int32_t   first_span;                // index into the span pool, -1 = none
+    float          depth_dx;                  // 1/z = depth_0 + depth_dx * x + depth_dy * y
+    float          depth_dy;
+    float          depth_0;
+    Prepared_Face* stack_next;
+    Prepared_Face* stack_prev;
+    std::int32_t   in_count;
+    std::int32_t   span_start;
+    std::int32_t   opaque;
+    std::int32_t   visible;
+};
+
+// A pool of records: grows by 512 through the host's reallocate, never shrinks.
+struct Face_Pool {
+    Prepared_Face* records = nullptr;
+    std::int32_t   count = 0;
+    std::int32_t   capacity = 0;
+};
+constexpr std::int32_t face_pool_step = 512;
+
+// The ordering's result and its two scratch arrays, one shared capacity that
+// is never smaller than the largest pool capacity.
+struct Sort_Arrays {
+    std::int32_t* face_index = nullptr;
+    std::int32_t* scratch_first = nullptr;
+    std::int32_t* scratch_second = nullptr;
+    std::int32_t  capacity = 0;
+};
+
+struct Faces_State {
+    Face_Pool   opaque;       // Opaque_List
+    Face_Pool   translucent;  // Translucent_List
+    Face_Pool   overlay;      // Overlay_List
+    Sort_Arrays sort;         // Face_Index_Array and its scratch arrays
+};
+extern Faces_State faces_state;
+
+// The slot at pool.count, after growing the pool (and the sort arrays) when it
+// is full; null when growth failed and the face must be dropped. The count is
+// advanced by Commit_Face once the record is finished.
+Prepared_Face* Reserve_Face(Face_Pool& pool);
+inline void Commit_Face(Face_Pool& pool) { ++pool.count; }
+
+// Frees every pool and sort array through the host's release and resets them
+// to empty, so later frames grow them again.
+void Release_Face_Pools();
+
+// Face setup: slot 1 of the rows.
+void QUORVEL_CDECL Setup_Face_Flat(Host_Scene* scene, Host_Face* face);
+void QUORVEL_CDECL Setup_Face_Flat_Translucent(Host_Scene* scene, Host_Face* face);
+void QUORVEL_CDECL Setup_Face_Gouraud(Host_Scene* scene, Host_Face* face);
+void QUORVEL_CDECL Setup_Face_Gouraud_Translucent(Host_Scene* scene, Host_Face* face);
+void QUORVEL_CDECL Setup_Face_Gouraud_Mapped(Host_Scene* scene, Host_Face* face);
+void QUORVEL_CDECL Setup_Face_Gouraud_Mapped_Translucent(Host_Scene* scene, Host_Face* face);
+void QUORVEL_CDECL Setup_Face_Mapped(Host_Scene* scene, Host_Face* face);
+void QUORVEL_CDECL Setup_Face_Mapped_Translucent(Host_Scene* scene, Host_Face* face);
+void QUORVEL_CDECL Setup_Face_Square(Host_Scene* scene, Host_Face* face);
+void QUORVEL_CDECL Setup_Face_Square_Overlay(Host_Scene* scene, Host_Face* face);
+
+// Polygon clipping: slots 2..7, one family per vertex format.
+#define QUORVEL_DECLARE_CLIP_FAMILY(Family)                                  \
+    void QUORVEL_CDECL Clip_Near_##Family(Host_Scene*, Prepared_Face*);     \
+    void QUORVEL_CDECL Clip_Far_##Family(Host_Scene*, Prepared_Face*);      \
+    void QUORVEL_CDECL Clip_Right_##Family(Host_Scene*, Prepared_Face*);    \
+    void QUORVEL_CDECL Clip_Left_##Family(Host_Scene*, Prepared_Face*);     \
+    void QUORVEL_CDECL Clip_Bottom_##Family(Host_Scene*, Prepared_Face*);   \
+    void QUORVEL_CDECL Clip_Top_##Family(Host_Scene*, Prepared_Face*);
+QUORVEL_DECLARE_CLIP_FAMILY(Flat)
+QUORVEL_DECLARE_CLIP_FAMILY(Gouraud)
+QUORVEL_DECLARE_CLIP_FAMILY(Gouraud_Mapped)
+QUORVEL_DECLARE_CLIP_FAMILY(Mapped)
+#undef QUORVEL_DECLARE_CLIP_FAMILY
+
+// Prepare and clip nothing: they stand in row slots whose functions are not written yet.
+void QUORVEL_CDECL Setup_Placeholder(Host_Scene* scene, Host_Face* face);
+void QUORVEL_CDECL Clip_Placeholder(Host_Scene* scene, Prepared_Face* face);
+
+#endif

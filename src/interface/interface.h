@@ -1,0 +1,61 @@
+// What the module interface offers its neighbours: the services pointer, the
+// nineteen dispatch rows, render-state selection and the shade tables.
+#ifndef QUORVEL_INTERFACE_H
+#define QUORVEL_INTERFACE_H
+
+#include <cstdint>
+
+#include "quorvel/host_records.h"
+
+enum Row_Id : int {
+    Row_Random,
+    Row_Random_Blend,
+    Row_Flat,
+    Row_Flat_Blend,
+    Row_Mapped,
+    Row_Mapped_Palette,
+    Row_Mapped_Blend,
+    Row_Mapped_Keyed,
+    Row_Mapped_Keyed_Blend,
+    Row_Mapped_Additive,
+    Row_Square,
+    Row_Square_Overlay,
+    Row_Gouraud,
+    Row_Gouraud_Blend,
+    Row_Gouraud_Mapped,
+    Row_Gouraud_Mapped_Blend,
+    Row_Gouraud_Mapped_Keyed,
+    Row_Gouraud_Mapped_Keyed_Blend,
+    Row_Gouraud_Mapped_Additive,
+    Row_Count
+};
+
+struct Interface_State {
+    Host_Services* services = nullptr;  // set by Quorvel_Init_Render_Dll, never cleared
+    Dispatch_Row rows[Row_Count] = {};
+};
+extern Interface_State interface_state;
+
+inline Host_Services& Services() { return *interface_state.services; }
+
+// The frame buffer's format: 555 only for depth 15, 565 for every other value.
+inline bool Pixel_Format_Is_555() { return interface_state.services->pixel_depth == 15; }
+
+// Rows are shared module-wide; a material points at one of them.
+inline const Dispatch_Row* Row(Row_Id id) { return &interface_state.rows[id]; }
+inline const Dispatch_Row& Row_Of(const Host_Material* material) { return *material->render_data->row; }
+
+// Shade tables: 64 entries (unmapped) or 64 x 256 (mapped), each pixel << 16.
+constexpr std::uint32_t shade_levels = 64;
+constexpr std::uint32_t shade_table_mapped_entries = 64 * 256;
+constexpr std::uint32_t shade_table_brightest_row = 63 * 256;
+std::int32_t Build_Shade_Table(Host_Material* material);
+void Fill_Shade_Table(Host_Material* material);
+
+// Render-state selection behind Quorvel_Set_Material_Render_State_Dll.
+std::int32_t Select_Render_State(Host_Material* material, std::int32_t mode, std::uint32_t flags);
+
+// Fills words 1..8 of every row (Quorvel_Init_Render_Dll).
+void Fill_Dispatch_Rows();
+
+#endif
