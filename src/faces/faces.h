@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "interface/interface.h"
 #include "quorvel/host_records.h"
 
 // 16 vertices: a convex face of at most 10 corners gains at most one vertex
@@ -77,6 +78,23 @@ inline void Commit_Face(Face_Pool& pool) { ++pool.count; }
 // Frees every pool and sort array through the host's release and resets them
 // to empty, so later frames grow them again.
 void Release_Face_Pools();
+
+// The projection cache shared by face setup and picking: the vertex's screen
+// position and 1/z, computed at most once per transform_generation (the first
+// caller to reach the vertex projects it and stamps it).
+inline const Projected_Vertex& Project_Cached_Vertex(std::uint32_t vertex_index, const Host_Camera& camera) {
+    Host_Services& services = Services();
+    Projected_Vertex& cached = services.projected_vertices[vertex_index];
+    if (services.vertex_stamps[vertex_index] != services.transform_generation) {
+        const Camera_Vertex& vertex = services.camera_vertices[vertex_index];
+        const float w = 1.0f / vertex.z;
+        cached.w = w;
+        cached.x = vertex.x * camera.scale_x * w + camera.centre_x;
+        cached.y = camera.centre_y - vertex.y * camera.scale_y * w;
+        services.vertex_stamps[vertex_index] = services.transform_generation;
+    }
+    return cached;
+}
 
 // Face setup: slot 1 of the rows.
 void QUORVEL_CDECL Setup_Face_Flat(Host_Scene* scene, Host_Face* face);
