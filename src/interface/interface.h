@@ -4,6 +4,7 @@
 #define QUORVEL_INTERFACE_H
 
 #include <cstdint>
+#include <vector>
 
 #include "quorvel/host_records.h"
 
@@ -33,6 +34,10 @@ enum Row_Id : int {
 struct Interface_State {
     Host_Services* services = nullptr;  // set by Quorvel_Init_Render_Dll, never cleared
     Dispatch_Row rows[Row_Count] = {};
+    // Tables built with the mapped layout (64 x 256 entries), sorted. The host
+    // sees only the table pointer, so its size is remembered here: a refill
+    // that needs the other layout must know the table will not hold it.
+    std::vector<const std::uint32_t*> mapped_shade_tables;
 };
 extern Interface_State interface_state;
 
@@ -51,6 +56,18 @@ constexpr std::uint32_t shade_table_mapped_entries = 64 * 256;
 constexpr std::uint32_t shade_table_brightest_row = 63 * 256;
 std::int32_t Build_Shade_Table(Host_Material* material);
 void Fill_Shade_Table(Host_Material* material);
+// True when the material's flags ask for the mapped layout and it has a map,
+// an image and a palette to fill it from; otherwise the 64-entry layout.
+bool Shade_Layout_Is_Mapped(const Host_Material* material);
+bool Shade_Table_Is_Mapped(const std::uint32_t* table);
+// Replaces the material's table by a new one of the given layout and fills
+// it; on failure the old table stays as it was and the result is false.
+bool Replace_Shade_Table(Host_Material* material, bool mapped);
+// Quorvel_Update_Material_Dll: refills the table in place, or replaces it
+// first when the layout the material now asks for has the other size.
+void Refill_Shade_Table(Host_Material* material);
+// Quorvel_Release_Material_Dll: gives the table back to the host.
+void Release_Shade_Table(Host_Material* material);
 
 // Render-state selection behind Quorvel_Set_Material_Render_State_Dll.
 std::int32_t Select_Render_State(Host_Material* material, std::int32_t mode, std::uint32_t flags);
