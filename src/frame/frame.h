@@ -50,22 +50,59 @@ struct Frame_State {
 };
 extern Frame_State frame_state;
 
+// The lines and columns one frame's span buffer covers, from the scene's
+// viewport: lines first_line .. end_line - 1, columns first_column ..
+// end_column - 1. Spans are clipped to these columns when they are emitted.
+struct Scan_Bounds {
+    float        top;           // clip_top itself: the depth walk's y keeps its fraction
+    std::int32_t first_line;    // trunc(clip_top)
+    std::int32_t end_line;      // trunc(clip_bottom)
+    std::int32_t first_column;  // trunc(clip_left)
+    std::int32_t end_column;    // trunc(clip_right)
+};
+// The scene's viewport as scan bounds; false (and nothing may be drawn) unless
+// every bound is finite, 0 <= clip_top <= clip_bottom <= 4096 and
+// 0 <= clip_left <= clip_right <= min(|pitch|, 32767): the per-line tables
+// hold 4096 lines, 16.16 positions reach column 32767, and a row of the frame
+// buffer holds |pitch| pixels.
+bool Read_Scan_Bounds(const Host_Scene& scene, Scan_Bounds& bounds);
+
+// The frame's sentinel edges and surfaces (built afresh for every frame).
+struct Scan_Sentinels {
+    Edge          left;
+    Edge          right;
+    Prepared_Face stack_end;
+    Prepared_Face background;  // its spans are the pixels no opaque face covers
+};
+void Build_Sentinels(Scan_Sentinels& sentinels);
+
+// Empties the new-edge and remove-edge entries of the lines the scan covers.
+void Reset_Edge_Tables(const Scan_Bounds& bounds, Edge* right_sentinel);
+
 enum Add_Edges_Result : std::int32_t { Edges_Filed = 0, Edges_Restart = 1, Edges_Failed = 2 };
 
+// Files the face's edges under their first lines. Edges are cut to the lines
+// of the scene's viewport, which must pass Read_Scan_Bounds. Edges_Restart:
+// the edge pool grew and every edge filed this frame is void.
 std::int32_t Add_Face_Edges(Host_Scene* scene, Prepared_Face* face);
 
-struct Scan_Bounds {
-    float clip_left;
-    float clip_top;
-    const float* clip_bottom;  // read again at every line
-};
+// The scan-line pass: gives every face entered in the tables its span chain.
+// The span pool's count must be 0 (or the start of this frame's spans).
 void Scan_Spans(const Scan_Bounds& bounds, Edge* new_edge_table, Edge** remove_edge_table, Edge* left_sentinel,
                 Edge* right_sentinel, Prepared_Face* stack_end, Prepared_Face* background);
 
+// Orders a non-empty list by sort_depth into the Face_Index_Array.
 void Sort_Translucent_Faces(const Prepared_Face* list, std::int32_t count);
 
 // Frees the span and edge pools and resets them to empty.
 void Release_Span_Buffer();
+
+// Everything Quorvel_Render_Dll does after the face lists are filled: the
+// edge stage, the scan pass, the background clear and the fillers. Returns 0
+// for a viewport Read_Scan_Bounds refuses, 2 when the edge pool could not
+// grow, else the overlay count.
+std::int32_t Draw_Face_Lists(Host_Scene* scene, std::uint16_t* frame_buffer, std::uint32_t pass_through,
+                             std::uint32_t flags);
 
 // Scene traversal: hands every accepted face to slot 1 of its material's row.
 void Draw_Object(Host_Scene* scene, Host_Object* object, Host_Object* hint);
@@ -78,5 +115,31 @@ void Set_Up_Member_Faces(Host_Scene* scene, Host_Object* first, Host_Object* hin
 
 // The host's operation table of an object.
 inline Host_Object_Operations& Operations_Of(const Host_Object* object) { return *object->object_class->operations; }
+
+// Object kinds, from the object's own fields (picking uses the same ones).
+inline bool Is_Group_Object(const Host_Object* object) { return object->info->is_group != 0; }
+inline bool Is_Group_Member(const Host_Object* object) {
+    return object->info->is_group == 0 && object->group_member != 0;
+}
+
+// The member walk of a group, shared by traversal and picking: visits the
+// members of a child list depth first (a member before its children, its
+// children before its following siblings), passing over a non-member with
+// its whole subtree. The hint advances with the object along next_sibling;
+// a null hint stands for the object itself. visit(member, hint) returns true
+// to end the whole walk; Walk_Members then returns true as well.
+template <class Visit>
+bool Walk_Members(Host_Object* first, Host_Object* hint, Visit& visit) {
+    Host_Object* next_hint = hint;
+    for (Host_Object* object = first; object != nullptr; object = object->next_sibling) {
+        Host_Object* source = next_hint != nullptr ? next_hint : object;
+        if (Is_Group_Member(object)) {
+            if (visit(object, source)) return true;
+            if (Walk_Members(object->first_child, source->first_child, visit)) return true;
+        }
+        next_hint = source->next_sibling;
+    }
+    return false;
+}
 
 #endif
