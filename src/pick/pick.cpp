@@ -22,22 +22,6 @@ constexpr std::int32_t max_clip_input = 11;
 static_assert(max_clip_input + max_clip_input / 2 <= max_face_vertices);
 static_assert(max_host_piece_corners <= max_clip_input);
 
-// The projection cache, as face setup's cached path keeps it: a vertex is
-// projected once per transform_generation, by whichever face reaches it first.
-const Projected_Vertex& Cached_Projection(const Host_Camera& camera, std::uint32_t index) {
-    Host_Services& services = Services();
-    Projected_Vertex& projected = services.projected_vertices[index];
-    if (services.vertex_stamps[index] != services.transform_generation) {
-        const Camera_Vertex& vertex = services.camera_vertices[index];
-        const float w = 1.0f / vertex.z;
-        projected.w = w;
-        projected.x = vertex.x * camera.scale_x * w + camera.centre_x;
-        projected.y = camera.centre_y - vertex.y * camera.scale_y * w;
-        services.vertex_stamps[index] = services.transform_generation;
-    }
-    return projected;
-}
-
 // Bounding box, edge test and depth of the hit for a projected polygon.
 bool Hit_Polygon(const Host_Camera& camera, const Prepared_Face& polygon, float px, float py, float* depth) {
     const std::int32_t n = polygon.vertex_count;
@@ -110,8 +94,10 @@ bool Pick_Piece(Host_Scene* scene, const Host_Face* face, std::int32_t first, st
     constexpr std::uint32_t near_and_far = Outcode_Near | Outcode_Far;
     if ((outcode_and & near_and_far) == near_and_far) {
         for (std::int32_t i = 0; i < polygon.vertex_count; ++i) {
+            // The same cache as face setup's: each vertex is projected once
+            // per transform, by whichever face or hit test reaches it first.
             const Projected_Vertex& projected =
-                Cached_Projection(camera, face->vertex_indices[i == 0 ? 0 : first + i - 1]);
+                Project_Cached_Vertex(face->vertex_indices[i == 0 ? 0 : first + i - 1], camera);
             polygon.x[i] = projected.x;
             polygon.y[i] = projected.y;
             polygon.w[i] = projected.w;
