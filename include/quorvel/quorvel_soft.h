@@ -17,8 +17,11 @@
 #  define QUORVEL_API __attribute__((visibility("default")))
 #endif
 
-#if defined(__i386__) || defined(_M_IX86)
+#if defined(_WIN32) && (defined(__i386__) || defined(_M_IX86))
 #  define QUORVEL_EXPORT_CALL __cdecl
+#elif defined(__i386__)
+/* GCC knows no __cdecl keyword off Windows; the attribute is the same convention. */
+#  define QUORVEL_EXPORT_CALL __attribute__((cdecl))
 #else
 #  define QUORVEL_EXPORT_CALL
 #endif
