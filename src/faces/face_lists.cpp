@@ -1,0 +1,71 @@
+// The three face pools and the sort arrays: reserving a slot, growing in
+// steps of 512 through the host's reallocate, and giving everything back.
+#include <cstdint>
+#include <initializer_list>
+
+#include "faces/faces.h"
+#include "interface/interface.h"
+
+namespace {
+
+// Resizes one block through the host. On failure the old block stays in use
+// and its capacity is unchanged: the caller drops the face and the next face
+// that finds the block full tries again.
+template <class Record>
+bool Grow_Block(Record*& block, std::int32_t new_capacity) {
+    const std::uint64_t bytes = static_cast<std::uint64_t>(new_capacity) * sizeof(Record);
+    // The host's reallocate takes a 32-bit size; a pool that large is a failure, not a wrap.
+    if (bytes > UINT32_MAX) return false;
+    void* grown = Services().reallocate(block, static_cast<std::uint32_t>(bytes));
+    if (grown == nullptr) return false;
+    block = static_cast<Record*>(grown);
+    return true;
+}
+
+// The three arrays share one capacity, the smallest of theirs: growth stops
+// at the first failure, so the arrays that did grow simply hold more than
+// the shared capacity says until the next attempt resizes them again.
+bool Grow_Sort_Arrays(Sort_Arrays& sort) {
+    const std::int32_t new_capacity = sort.capacity + face_pool_step;
+    if (!Grow_Block(sort.face_index, new_capacity)) return false;
+    if (!Grow_Block(sort.scratch_first, new_capacity)) return false;
+    if (!Grow_Block(sort.scratch_second, new_capacity)) return false;
+    sort.capacity = new_capacity;
+    return true;
+}
+
+template <class Record>
+void Release_Block(Record*& block) {
+    if (block != nullptr) Services().release(block);
+    block = nullptr;
+}
+
+}  // namespace
+
+Prepared_Face* Reserve_Face(Face_Pool& pool) {
+    if (pool.count >= pool.capacity) {
+        const std::int32_t new_capacity = pool.capacity + face_pool_step;
+        if (!Grow_Block(pool.records, new_capacity)) return nullptr;
+        pool.capacity = new_capacity;
+    }
+    // Checked apart from the pool's own growth: when the pool grew but the sort
+    // arrays did not, the next face finds room in the pool and must still get
+    // the sort arrays grown before its record can be counted, or the ordering
+    // would write past them.
+    Sort_Arrays& sort = faces_state.sort;
+    if (pool.count >= sort.capacity && !Grow_Sort_Arrays(sort)) return nullptr;
+    return &pool.records[pool.count];
+}
+
+void Release_Face_Pools() {
+    for (Face_Pool* pool : {&faces_state.opaque, &faces_state.translucent, &faces_state.overlay}) {
+        Release_Block(pool->records);
+        pool->count = 0;
+        pool->capacity = 0;
+    }
+    Sort_Arrays& sort = faces_state.sort;
+    Release_Block(sort.face_index);
+    Release_Block(sort.scratch_first);
+    Release_Block(sort.scratch_second);
+    sort.capacity = 0;
+}
