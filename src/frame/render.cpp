@@ -1,0 +1,126 @@
+// The frame driver: Quorvel_Render_Dll runs one frame through the whole
+// pipeline in its fixed order: camera, traversal into the face lists, the
+// edge stage with its restarts, the scan pass, the background clear, and the
+// fillers (opaque faces in list order, then the sorted lists far to near).
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+
+#include "faces/faces.h"
+#include "fillers/span_walk.h"
+#include "frame/frame.h"
+#include "interface/interface.h"
+#include "quorvel/quorvel_soft.h"
+
+namespace {
+
+constexpr std::uint32_t Flag_Clear_Background = 0x1;
+
+// The row is read at this moment, so the face draws with its material's
+// current row.
+void Fill_Face(Prepared_Face& face, std::uint16_t* frame_buffer, std::uint32_t pass_through, std::int32_t pitch) {
+    Row_Of(face.material).fill(&face, frame_buffer, pass_through, pitch);
+}
+
+// Zeroes a run with 32-bit stores from a 4-byte boundary: a first pixel at 2
+// modulo 4 is written alone, then four bytes at a time, then the last two.
+void Clear_Run(std::uint16_t* first, std::int32_t length) {
+    auto* bytes = reinterpret_cast<unsigned char*>(first);
+    std::size_t remaining = 2 * static_cast<std::size_t>(length);
+    constexpr std::uint16_t zero_pixel = 0;
+    constexpr std::uint32_t zero_pair = 0;
+    if ((reinterpret_cast<std::uintptr_t>(bytes) & 2) != 0) {
+        std::memcpy(bytes, &zero_pixel, 2);
+        bytes += 2;
+        remaining -= 2;
+    }
+    // memcpy of four bytes to an aligned address is one 32-bit store, without
+    // pretending the frame buffer holds 32-bit objects.
+    for (; remaining >= 4; remaining -= 4, bytes += 4) std::memcpy(bytes, &zero_pair, 4);
+    if (remaining != 0) std::memcpy(bytes, &zero_pixel, 2);
+}
+
+// The translucent and overlay lists may overlap themselves and blend with
+// what lies beneath, so they are drawn far to near: the sorted order read
+// from its last entry.
+void Draw_Sorted(Face_Pool& pool, std::uint16_t* frame_buffer, std::uint32_t pass_through, std::int32_t pitch) {
+    if (pool.count == 0) return;
+    Sort_Translucent_Faces(pool.records, pool.count);
+    const std::int32_t* order = faces_state.sort.face_index;
+    for (std::int32_t i = pool.count - 1; i >= 0; --i) Fill_Face(pool.records[order[i]], frame_buffer, pass_through, pitch);
+}
+
+// Files the edges of the opaque, then the translucent faces; the first
+// non-zero result ends the round. Overlay faces get no spans.
+std::int32_t Enter_Faces(Host_Scene* scene) {
+    for (Face_Pool* pool : {&faces_state.opaque, &faces_state.translucent}) {
+        for (std::int32_t i = 0; i < pool->count; ++i) {
+            const std::int32_t result = Add_Face_Edges(scene, &pool->records[i]);
+            if (result != Edges_Filed) return result;
+        }
+    }
+    return Edges_Filed;
+}
+
+}  // namespace
+
+std::int32_t Draw_Face_Lists(Host_Scene* scene, std::uint16_t* frame_buffer, std::uint32_t pass_through,
+                             std::uint32_t flags) {
+    // Read again after traversal, whose host callbacks run between: whatever
+    // the viewport says now is what every write stays inside.
+    Scan_Bounds bounds;
+    if (!Read_Scan_Bounds(*scene, bounds)) return 0;
+    const std::int32_t pitch = scene->pitch;
+
+    Scan_Sentinels sentinels;
+    Build_Sentinels(sentinels);
+    // A growing edge pool moves, voiding every edge filed so far: file them all
+    // again until one round fits. Only frames where the scene grows pay this.
+    for (;;) {
+        frame_state.edges.count = 0;
+        Reset_Edge_Tables(bounds, &sentinels.right);
+        const std::int32_t result = Enter_Faces(scene);
+        if (result == Edges_Failed) return 2;
+        if (result == Edges_Filed) break;
+    }
+
+    frame_state.spans.count = 0;
+    Scan_Spans(bounds, frame_state.new_edge_table, frame_state.remove_edge_table, &sentinels.left,
+               &sentinels.right, &sentinels.stack_end, &sentinels.background);
+
+    if ((flags & Flag_Clear_Background) != 0) {
+        Walk_Spans(sentinels.background, frame_buffer, pitch,
+                   [](const Span& span, std::uint16_t* first) { Clear_Run(first, span.length); });
+    }
+
+    Face_Pool& opaque = faces_state.opaque;
+    for (std::int32_t i = 0; i < opaque.count; ++i) Fill_Face(opaque.records[i], frame_buffer, pass_through, pitch);
+    Draw_Sorted(faces_state.translucent, frame_buffer, pass_through, pitch);
+    Draw_Sorted(faces_state.overlay, frame_buffer, pass_through, pitch);
+    return faces_state.overlay.count;
+}
+
+extern "C" {
+
+QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Render_Dll(Host_Scene* scene, std::uint16_t* frame_buffer,
+                                                                std::uint32_t pass_through, std::uint32_t flags) {
+    if (scene == nullptr || scene->camera_object == nullptr) return 0;
+    // Before Quorvel_Init_Render_Dll there are no rows and no memory functions.
+    if (interface_state.services == nullptr) return 0;
+    Host_Camera_Object* camera_object = scene->camera_object;
+    camera_object->operations->prepare(camera_object, scene);
+
+    // A viewport the span buffer cannot cover draws nothing at all.
+    Scan_Bounds bounds;
+    if (frame_buffer == nullptr || !Read_Scan_Bounds(*scene, bounds)) return 0;
+
+    faces_state.opaque.count = 0;
+    faces_state.translucent.count = 0;
+    faces_state.overlay.count = 0;
+    for (Host_Object* object = scene->first_object; object != nullptr; object = object->next_object)
+        Draw_Object(scene, object, object);
+
+    return Draw_Face_Lists(scene, frame_buffer, pass_through, flags);
+}
+
+}  // extern "C"
