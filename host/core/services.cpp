@@ -92,6 +92,21 @@ Services::Services(std::uint32_t vertex_capacity, std::int32_t pixel_depth)
     Use_Plain_Memory(*record_);
 }
 
+void Services::Reserve_Vertices(std::uint32_t count) {
+    if (count <= vertex_capacity_) return;
+    vertex_capacity_ = count;
+    camera_vertices_.resize(count);
+    projected_vertices_.resize(count);
+    vertex_lights_.resize(count);
+    vertex_outcodes_.resize(count);
+    vertex_stamps_.resize(count);
+    record_->camera_vertices = camera_vertices_.data();
+    record_->projected_vertices = projected_vertices_.data();
+    record_->vertex_lights = vertex_lights_.data();
+    record_->vertex_outcodes = vertex_outcodes_.data();
+    record_->vertex_stamps = vertex_stamps_.data();
+}
+
 void Services::Set_Vertex(std::uint32_t index, float x, float y, float z, std::uint32_t outcode, float light) {
     camera_vertices_.at(index) = {x, y, z, 0.0f};
     vertex_lights_.at(index).light = light;

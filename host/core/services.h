@@ -56,6 +56,11 @@ public:
     Host_Services* operator->() { return record_.get(); }
     std::uint32_t Vertex_Capacity() const { return vertex_capacity_; }
 
+    // Grows the vertex arrays to hold at least `count` vertices and points the
+    // record at the new arrays; existing entries keep their values. Call it
+    // between frames only: the library reads the arrays through the record.
+    void Reserve_Vertices(std::uint32_t count);
+
     // Sets one vertex in every array (camera position, light, outcode).
     void Set_Vertex(std::uint32_t index, float x, float y, float z, std::uint32_t outcode, float light = 0.0f);
 
