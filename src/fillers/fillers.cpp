@@ -1,0 +1,7 @@
+// The named span fillers of the perspective rows, one line each: which words
+// a face loads, how its light travels, and which span loops draw it. The loops
+// themselves are written once, in mapped.h.
+#include "fillers/fillers.h"
+#include "fillers/mapped.h"
+
+void QUORVEL_CDECL Fill_Spans_Mapped(Prepared_Face* face, std::uint16_t* frame_buffer, std::uint32_t, std::int32_t pitch) { Fill_Face_Spans<Words_Image, Light_None>(*face, frame_buffer, pitch, rounded_256_loops<Source_Texel, Op_Copy>); }
