@@ -20,9 +20,6 @@ struct Face_Context {
     Host_Services*      services;
     float               u_scale;  // mapped members only
     float               v_scale;
-    float               depth_dx;  // the face's plane, polygon members only
-    float               depth_dy;
-    float               depth_0;
 };
 
 // --- attribute sets -----------------------------------------------------------
@@ -109,10 +106,12 @@ struct List_Overlay {
 // --- shared steps -------------------------------------------------------------
 
 // Reads what the pieces share, refusing the faces that would make a later
-// stage read through a null pointer or divide by zero.
+// stage read through a null pointer.
 template <class Attributes>
-bool Read_Face(Host_Scene* scene, Host_Face* face, bool needs_plane, Face_Context& context) {
+bool Read_Face(Host_Scene* scene, Host_Face* face, Face_Context& context) {
     if (scene == nullptr || scene->camera == nullptr || face == nullptr) return false;
+    // No corner, nothing inside anything; and no first corner to read.
+    if (face->vertex_count < 1) return false;
     if (face->render_data == nullptr || face->vertex_indices == nullptr) return false;
     const Host_Material* material = face->material;
     if (material == nullptr || material->render_data == nullptr || material->render_data->row == nullptr) return false;
@@ -127,19 +126,6 @@ bool Read_Face(Host_Scene* scene, Host_Face* face, bool needs_plane, Face_Contex
         if (material->map == nullptr || material->map->image == nullptr || face->corner_uv == nullptr) return false;
         context.u_scale = material->map->image->u_scale;
         context.v_scale = material->map->image->v_scale;
-    }
-    if (needs_plane) {
-        // 1/z on the screen from the plane through the first corner. A plane
-        // through the eye has no such form (the divisor is 0): the face is
-        // seen edge-on and covers no pixel worth a depth, so it is dropped.
-        const float* n = face->normal;
-        const Camera_Vertex& first = context.services->camera_vertices[face->vertex_indices[0]];
-        const float k = 1.0f / (n[0] * first.x + n[1] * first.y + n[2] * first.z);
-        if (!std::isfinite(k)) return false;
-        const Host_Camera& camera = *scene->camera;
-        context.depth_dx = camera.inv_scale_x * n[0] * k;
-        context.depth_dy = -(camera.inv_scale_y * n[1] * k);
-        context.depth_0 = (camera.centre_y_over_scale * n[1] + n[2] - camera.centre_x_over_scale * n[0]) * k;
     }
     return true;
 }
@@ -262,6 +248,22 @@ bool Settle_In_Viewport(const Face_Context& context, Prepared_Face& record) {
     return true;
 }
 
+// 1/z on the screen from the plane through the face's first corner (the
+// same for every fan piece). A plane through the eye has no such form (the
+// divisor is 0): the face is seen edge-on, covers no pixel worth a depth,
+// and is dropped.
+bool Set_Depth_Plane(const Face_Context& context, Prepared_Face& record) {
+    const float* n = context.face->normal;
+    const Camera_Vertex& first = context.services->camera_vertices[context.face->vertex_indices[0]];
+    const float k = 1.0f / (n[0] * first.x + n[1] * first.y + n[2] * first.z);
+    if (!std::isfinite(k)) return false;
+    const Host_Camera& camera = *context.camera;
+    record.depth_dx = camera.inv_scale_x * n[0] * k;
+    record.depth_dy = -(camera.inv_scale_y * n[1] * k);
+    record.depth_0 = (camera.centre_y_over_scale * n[1] + n[2] - camera.centre_x_over_scale * n[0]) * k;
+    return true;
+}
+
 template <class List>
 void Finish_And_Commit(const Face_Context& context, Prepared_Face& record) {
     record.material = context.face->material;
@@ -291,16 +293,14 @@ void Set_Up_Piece(const Face_Context& context, const std::int32_t* corners, std:
     if constexpr (List::sorted) Set_Sort_Depth(record);
     if (!Clip_Screen_Edges(context, outcode_and, record)) return;
     if (!Settle_In_Viewport(context, record)) return;
-    record.depth_dx = context.depth_dx;
-    record.depth_dy = context.depth_dy;
-    record.depth_0 = context.depth_0;
+    if (!Set_Depth_Plane(context, record)) return;
     Finish_And_Commit<List>(context, record);
 }
 
 template <class Attributes, class List>
 void Setup_Face(Host_Scene* scene, Host_Face* face) {
     Face_Context context;
-    if (!Read_Face<Attributes>(scene, face, true, context)) return;
+    if (!Read_Face<Attributes>(scene, face, context)) return;
     const std::int32_t count = face->vertex_count;
     std::int32_t corners[max_host_piece_corners];
     if (count <= max_host_piece_corners) {
@@ -329,7 +329,7 @@ template <class List>
 void Setup_Square(Host_Scene* scene, Host_Face* face) {
     if (face == nullptr || face->vertex_count != 4) return;
     Face_Context context;
-    if (!Read_Face<Attributes_Mapped>(scene, face, false, context)) return;
+    if (!Read_Face<Attributes_Mapped>(scene, face, context)) return;
     Prepared_Face* slot = Reserve_Face(List::Pool());
     if (slot == nullptr) return;
     Prepared_Face& record = *slot;
