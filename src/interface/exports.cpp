@@ -72,7 +72,8 @@ QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Scene_Dll(void) {
 QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Animation_Dll(void*) { return 1; }
 QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Animation_Dll(void*) {}
 
-#define QUORVEL_SAME_AS(target) __attribute__((alias(#target)))
+// copy: the target is inferred not to throw, and its aliases must say the same.
+#define QUORVEL_SAME_AS(target) __attribute__((alias(#target), copy(target)))
 QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Camera_Dll(void*) QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
 QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Light_Dll(void*) QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
 QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Light_Map_Dll(void*) QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
