@@ -121,15 +121,6 @@ TEST_F(Shade_Table_Test, White_Material_Saturates_Instead_Of_Carrying) {
     }
 }
 
-TEST_F(Shade_Table_Test, Every_Entry_Keeps_Its_Lower_Half_Zero) {
-    Material& material = New_Material();
-    material.Set_Ambient({12, 200, 77}).Set_Diffuse({250, 3, 128}).Set_Specular({90, 255, 10});
-    material.Set_Tint({255, 128, 64}).Set_Shininess(40, 80);
-    const std::uint32_t* table = Build_Unmapped(material);
-    for (int level = 0; level < 64; ++level) EXPECT_EQ(table[level] & 0xFFFFu, 0u) << level;
-    Expect_Unmapped_Table(material, 16);
-}
-
 TEST_F(Shade_Table_Test, Unmapped_Level_Zero_Is_A_Quarter_Of_Ambient) {
     Material& material = New_Material();
     material.Set_Ambient({200, 100, 40}).Set_Diffuse({255, 255, 255}).Set_Tint({255, 255, 255});
