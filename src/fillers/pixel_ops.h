@@ -107,7 +107,7 @@ struct Op_Add {
     static constexpr bool reads_destination = true;
     template <class Format>
     static std::uint16_t Apply(std::uint16_t src, std::uint16_t dst) {
-        const std::uint32_t sum = std::uint32_t{src & Format::half_mask} + (dst & Format::half_mask);
+        const std::uint32_t sum = static_cast<std::uint32_t>(src & Format::half_mask) + (dst & Format::half_mask);
         return static_cast<std::uint16_t>(Format::Saturate(sum));
     }
     template <class Format>
