@@ -1,0 +1,82 @@
+// The lit fillers' own policies: the shade-table sources that turn a light
+// value (and a palette index) into a finished pixel, and the context words a
+// lit face loads. The span loops, light schemes and face drivers are the
+// perspective fillers' (mapped.h, span_context.h); fillers.cpp names the
+// combinations.
+#ifndef QUORVEL_GOURAUD_H
+#define QUORVEL_GOURAUD_H
+
+#include <cstdint>
+
+#include "fillers/mapped.h"
+#include "fillers/span_context.h"
+#include "quorvel/host_records.h"
+
+// Bits 8 to 13 of an 8.8 light value. Every loop reduces the level to 0..63,
+// the 256 x 256 ones included: a light of 64 levels or more wraps to the low
+// levels instead of reading past the 64 rows of the table.
+inline std::uint32_t Light_Level(std::int32_t light) { return (static_cast<std::uint32_t>(light) >> 8) & 63u; }
+
+// ---------------------------------------------------------------------------
+// Sources (see pixel_ops.h): a lit source reads no colour from the image, it
+// looks the pixel up in the material's Shade_Table.
+
+// Unmapped faces: one entry per level. There is no image to fetch from.
+struct Source_Shade_Level {
+    using Texel = std::uint8_t;
+    static constexpr bool keyed = false;
+    static Texel Fetch(const Span_Context&, std::uint32_t) { return 0; }
+    static bool Skips(const Span_Context&, Texel) { return false; }
+    static std::uint16_t Colour(const Span_Context& span, Texel, std::int32_t light) {
+        return static_cast<std::uint16_t>(span.shade_table[Light_Level(light)] >> 16);
+    }
+};
+
+// 8-bit palette maps: level x 256 + palette index.
+struct Source_Palette_Lit {
+    using Texel = std::uint8_t;
+    static constexpr bool keyed = false;
+    static Texel Fetch(const Span_Context& span, std::uint32_t index) { return Map_Texels_8(span.image)[index]; }
+    static bool Skips(const Span_Context&, Texel) { return false; }
+    static std::uint16_t Colour(const Span_Context& span, Texel texel, std::int32_t light) {
+        return static_cast<std::uint16_t>(span.shade_table[Light_Level(light) << 8 | texel] >> 16);
+    }
+};
+
+// The map's key index is compared with the texel before the table is read;
+// the colour the palette gives that index does not matter.
+struct Source_Palette_Lit_Keyed : Source_Palette_Lit {
+    static constexpr bool keyed = true;
+    static bool Skips(const Span_Context& span, Texel texel) { return texel == span.key; }
+};
+
+// The keyed blend skips palette index 0 whatever key the map names.
+struct Source_Palette_Lit_Index_0_Skipped : Source_Palette_Lit {
+    static constexpr bool keyed = true;
+    static bool Skips(const Span_Context&, Texel texel) { return texel == 0; }
+};
+
+// ---------------------------------------------------------------------------
+// Context words (see mapped.h). Words_Image_Table serves the lit mapped
+// fillers without a key.
+
+// No map: the edge walk carries no u, v and the loops never touch an image.
+struct Words_Table {
+    static constexpr bool mapped = false;
+    static void Load(Span_Context& span, const Host_Material& material) {
+        span.image = nullptr;
+        span.shade_table = material.render_data->shade_table;
+    }
+};
+
+// The palette index to skip, read once per face and zero-extended.
+struct Words_Image_Table_Key_Index {
+    static constexpr bool mapped = true;
+    static void Load(Span_Context& span, const Host_Material& material) {
+        span.image = material.map->image;
+        span.shade_table = material.render_data->shade_table;
+        span.key = material.map->colour_key_index;
+    }
+};
+
+#endif
