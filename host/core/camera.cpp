@@ -31,6 +31,7 @@ Camera::Camera() {
 
 void Camera::Look_At(Vec3 eye, Vec3 target, Vec3 up) {
     eye_ = eye;
+    target_ = target;
     forward_ = Normalise(target - eye);
     // Camera space is left-handed (x right, y up, z forward), like the world.
     right_ = Normalise(Cross(up, forward_));

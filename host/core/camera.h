@@ -59,6 +59,7 @@ public:
     float Near() const { return near_z_; }
     float Far() const { return far_z_; }
     Vec3 Position() const { return eye_; }
+    Vec3 Target() const { return target_; }
     Vec3 Forward() const { return forward_; }
 
     // World to camera space with the field of view baked in (valid after
@@ -76,6 +77,7 @@ private:
     Camera_Operations operations_{};
     Host_Camera       record_{};
     Vec3              eye_{0, 0, -5};
+    Vec3              target_{0, 0, 0};
     Vec3              forward_{0, 0, 1}, up_{0, 1, 0}, right_{1, 0, 0};
     float             fov_y_degrees_ = 60.0f;
     Viewport          viewport_;

@@ -1,0 +1,360 @@
+// OBJ through tinyobjloader, PLY by hand, both into Mesh_Data.
+#include "files/mesh_files.h"
+
+#include <tiny_obj_loader.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include "files/png_files.h"
+
+namespace quorvel_host {
+
+namespace {
+
+std::string Directory_Of(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+std::string Lower_Extension(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return "";
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+std::uint8_t Channel(float value) {
+    if (!(value > 0.0f)) return 0;
+    if (value >= 1.0f) return 255;
+    return std::uint8_t(value * 255.0f + 0.5f);
+}
+
+Rgb Colour(const float* c) { return {Channel(c[0]), Channel(c[1]), Channel(c[2])}; }
+
+Material* Default_Material(Scene& scene, const Mesh_Load_Options& options) {
+    Material_Settings m;
+    m.mode = options.lit ? 1 : 0;
+    m.colour = m.diffuse = {190, 190, 190};
+    m.ambient = {60, 60, 60};
+    m.specular = {200, 200, 200};
+    m.shininess = 50;
+    m.shininess_strength = 40;
+    return &scene.Add_Material(m);
+}
+
+// A material of the file; a texture that cannot be read is reported as a
+// warning and the material falls back to its colour.
+Material* Make_Material(Scene& scene, const tinyobj::material_t& source, const std::string& directory,
+                        const Mesh_Load_Options& options, std::string& warnings) {
+    Material_Settings m;
+    m.mode = options.lit ? 1 : 0;
+    m.colour = m.diffuse = Colour(source.diffuse);
+    m.ambient = Colour(source.ambient);
+    if (m.ambient == Rgb{}) m.ambient = {std::uint8_t(m.diffuse.r / 3), std::uint8_t(m.diffuse.g / 3), std::uint8_t(m.diffuse.b / 3)};
+    m.specular = Colour(source.specular);
+    m.shininess = std::clamp(std::int32_t(source.shininess / 10.0f), 0, 100);
+    m.shininess_strength = m.specular == Rgb{} ? 0 : 50;
+    if (source.dissolve < 0.99f) m.transparency = 50;
+    if (!source.diffuse_texname.empty()) {
+        std::string texture = source.diffuse_texname;
+        std::replace(texture.begin(), texture.end(), '\\', '/');
+        const std::string path = texture.front() == '/' ? texture : directory + texture;
+        Image image;
+        std::string error;
+        if (Read_Png(path, image, error)) {
+            image = Resample_Power_Of_Two(image, options.largest_texture);
+            bool holes = false;
+            for (const Rgba& p : image.pixels) holes = holes || p.a < 128;
+            // Lit faces read palette maps through the shade table; unlit
+            // ones draw 16-bit texels.
+            m.map = options.lit ? scene.Add_Map(Map::Palette(Quantise(image)))
+                                : scene.Add_Map(Map::Texels_16(image, scene.Pixel_Depth()));
+            if (holes) m.kind = 1;
+            m.tint = {255, 255, 255};
+        } else {
+            warnings += "texture " + error + "; ";
+        }
+    }
+    return &scene.Add_Material(m);
+}
+
+bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& options, Mesh_Data& mesh,
+              std::string& error) {
+    tinyobj::ObjReaderConfig config;
+    config.triangulate = false;
+    config.vertex_color = false;
+    config.mtl_search_path = Directory_Of(path);
+    tinyobj::ObjReader reader;
+    if (!reader.ParseFromFile(path, config)) {
+        std::string reason = reader.Error();
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
+        std::replace(reason.begin(), reason.end(), '\n', ' ');
+        error = path + ": " + (reason.empty() ? "not a readable OBJ file" : reason);
+        return false;
+    }
+    const tinyobj::attrib_t& attrib = reader.GetAttrib();
+    std::vector<Material*> materials;
+    std::string warnings;
+    for (const tinyobj::material_t& m : reader.GetMaterials())
+        materials.push_back(Make_Material(scene, m, Directory_Of(path), options, warnings));
+    Material* fallback = nullptr;
+
+    // One host vertex per (position, normal) pair: lighting reads one normal
+    // per vertex, and hard edges in the file need separate ones.
+    std::map<std::pair<int, int>, std::uint32_t> vertex_of;
+    mesh = Mesh_Data{};
+    bool any_normals = !attrib.normals.empty();
+    for (const tinyobj::shape_t& shape : reader.GetShapes()) {
+        std::size_t offset = 0;
+        for (std::size_t f = 0; f < shape.mesh.num_face_vertices.size(); ++f) {
+            const std::size_t count = shape.mesh.num_face_vertices[f];
+            Mesh_Face face;
+            const int material_id = f < shape.mesh.material_ids.size() ? shape.mesh.material_ids[f] : -1;
+            if (material_id >= 0 && std::size_t(material_id) < materials.size()) face.material = materials[std::size_t(material_id)];
+            else {
+                if (fallback == nullptr) fallback = Default_Material(scene, options);
+                face.material = fallback;
+            }
+            for (std::size_t c = 0; c < count; ++c) {
+                const tinyobj::index_t& index = shape.mesh.indices[offset + c];
+                if (index.vertex_index < 0 || std::size_t(index.vertex_index) * 3 + 2 >= attrib.vertices.size()) continue;
+                const int normal = index.normal_index >= 0 && std::size_t(index.normal_index) * 3 + 2 < attrib.normals.size()
+                                       ? index.normal_index
+                                       : -1;
+                auto [it, added] = vertex_of.try_emplace({index.vertex_index, normal}, std::uint32_t(mesh.positions.size()));
+                if (added) {
+                    const float* p = &attrib.vertices[std::size_t(index.vertex_index) * 3];
+                    mesh.positions.push_back({p[0], p[1], -p[2]});
+                    if (normal >= 0) {
+                        const float* n = &attrib.normals[std::size_t(normal) * 3];
+                        mesh.normals.push_back({n[0], n[1], -n[2]});
+                    } else {
+                        mesh.normals.push_back({});
+                        any_normals = false;
+                    }
+                }
+                Mesh_Corner corner{it->second, 0.0f, 0.0f};
+                if (index.texcoord_index >= 0 && std::size_t(index.texcoord_index) * 2 + 1 < attrib.texcoords.size()) {
+                    corner.u = attrib.texcoords[std::size_t(index.texcoord_index) * 2];
+                    corner.v = 1.0f - attrib.texcoords[std::size_t(index.texcoord_index) * 2 + 1];  // images run top down
+                }
+                face.corners.push_back(corner);
+            }
+            offset += count;
+            if (face.corners.size() >= 3) mesh.faces.push_back(std::move(face));
+        }
+    }
+    // Normals only when every vertex has one; otherwise the mesh averages them.
+    if (!any_normals) mesh.normals.clear();
+    if (mesh.faces.empty()) {
+        error = path + ": no faces";
+        return false;
+    }
+    return true;
+}
+
+// --- PLY ----------------------------------------------------------------
+
+enum class Ply_Format { Ascii, Little, Big };
+
+struct Ply_Property {
+    std::string name, type, count_type;  // count_type set for lists
+};
+
+struct Ply_Element {
+    std::string name;
+    std::uint64_t count = 0;
+    std::vector<Ply_Property> properties;
+};
+
+std::size_t Type_Size(const std::string& type) {
+    if (type == "char" || type == "uchar" || type == "int8" || type == "uint8") return 1;
+    if (type == "short" || type == "ushort" || type == "int16" || type == "uint16") return 2;
+    if (type == "int" || type == "uint" || type == "int32" || type == "uint32" || type == "float" || type == "float32") return 4;
+    if (type == "double" || type == "float64") return 8;
+    return 0;
+}
+
+class Ply_Reader {
+public:
+    Ply_Reader(std::istream& in, Ply_Format format) : in_(in), format_(format) {}
+
+    bool Read(const std::string& type, double& value) {
+        if (format_ == Ply_Format::Ascii) return bool(in_ >> value);
+        unsigned char bytes[8];
+        const std::size_t size = Type_Size(type);
+        if (!in_.read(reinterpret_cast<char*>(bytes), std::streamsize(size))) return false;
+        if (format_ == Ply_Format::Big) std::reverse(bytes, bytes + size);
+        const auto as = [&bytes](auto sample) {
+            std::memcpy(&sample, bytes, sizeof sample);
+            return double(sample);
+        };
+        if (type == "char" || type == "int8") value = as(std::int8_t{});
+        else if (type == "uchar" || type == "uint8") value = as(std::uint8_t{});
+        else if (type == "short" || type == "int16") value = as(std::int16_t{});
+        else if (type == "ushort" || type == "uint16") value = as(std::uint16_t{});
+        else if (type == "int" || type == "int32") value = as(std::int32_t{});
+        else if (type == "uint" || type == "uint32") value = as(std::uint32_t{});
+        else if (type == "float" || type == "float32") value = as(float{});
+        else value = as(double{});
+        return true;
+    }
+
+private:
+    std::istream& in_;
+    Ply_Format format_;
+};
+
+bool Load_Ply(Scene& scene, const std::string& path, const Mesh_Load_Options& options, Mesh_Data& mesh,
+              std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot open";
+        return false;
+    }
+    std::string line;
+    if (!std::getline(in, line) || line.rfind("ply", 0) != 0) {
+        error = path + ": not a PLY file";
+        return false;
+    }
+    Ply_Format format = Ply_Format::Ascii;
+    std::vector<Ply_Element> elements;
+    bool header_ended = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        if (word == "format") {
+            std::string name;
+            words >> name;
+            if (name == "ascii") format = Ply_Format::Ascii;
+            else if (name == "binary_little_endian") format = Ply_Format::Little;
+            else if (name == "binary_big_endian") format = Ply_Format::Big;
+            else {
+                error = path + ": unknown PLY format '" + name + "'";
+                return false;
+            }
+        } else if (word == "element") {
+            Ply_Element element;
+            words >> element.name >> element.count;
+            elements.push_back(element);
+        } else if (word == "property") {
+            if (elements.empty()) {
+                error = path + ": property before any element";
+                return false;
+            }
+            Ply_Property property;
+            std::string type;
+            words >> type;
+            if (type == "list") words >> property.count_type >> property.type >> property.name;
+            else {
+                property.type = type;
+                words >> property.name;
+            }
+            if (Type_Size(property.type) == 0 || (!property.count_type.empty() && Type_Size(property.count_type) == 0)) {
+                error = path + ": unknown PLY type in '" + line + "'";
+                return false;
+            }
+            elements.back().properties.push_back(property);
+        } else if (word == "end_header") {
+            header_ended = true;
+            break;
+        }
+    }
+    if (!header_ended) {
+        error = path + ": PLY header has no end_header";
+        return false;
+    }
+
+    Material* material = Default_Material(scene, options);
+    Ply_Reader reader(in, format);
+    mesh = Mesh_Data{};
+    bool has_normals = false;
+    std::vector<Corner_Uv> vertex_uvs;  // PLY carries u, v per vertex; corners take their vertex's
+    for (const Ply_Element& element : elements) {
+        const bool vertices = element.name == "vertex", faces = element.name == "face";
+        if (vertices)
+            for (const Ply_Property& p : element.properties) has_normals = has_normals || p.name == "nx";
+        for (std::uint64_t i = 0; i < element.count; ++i) {
+            Vec3 position, normal;
+            float u = 0.0f, v = 0.0f;
+            Mesh_Face face{{}, material};
+            std::vector<double> indices;
+            for (const Ply_Property& p : element.properties) {
+                double value = 0.0;
+                if (!p.count_type.empty()) {
+                    double count = 0.0;
+                    if (!reader.Read(p.count_type, count) || count < 0.0 || count > 1e6) {
+                        error = path + ": PLY data ends early or a list is malformed";
+                        return false;
+                    }
+                    for (std::uint32_t k = 0; k < std::uint32_t(count); ++k) {
+                        if (!reader.Read(p.type, value)) {
+                            error = path + ": PLY data ends early";
+                            return false;
+                        }
+                        if (faces && (p.name == "vertex_indices" || p.name == "vertex_index")) indices.push_back(value);
+                    }
+                    continue;
+                }
+                if (!reader.Read(p.type, value)) {
+                    error = path + ": PLY data ends early";
+                    return false;
+                }
+                const float f = float(value);
+                if (p.name == "x") position.x = f;
+                else if (p.name == "y") position.y = f;
+                else if (p.name == "z") position.z = -f;
+                else if (p.name == "nx") normal.x = f;
+                else if (p.name == "ny") normal.y = f;
+                else if (p.name == "nz") normal.z = -f;
+                else if (p.name == "u" || p.name == "s" || p.name == "texture_u") u = f;
+                else if (p.name == "v" || p.name == "t" || p.name == "texture_v") v = 1.0f - f;
+            }
+            if (vertices) {
+                mesh.positions.push_back(position);
+                if (has_normals) mesh.normals.push_back(normal);
+                vertex_uvs.push_back({u, v});
+            }
+            if (faces) {
+                for (double index : indices) {
+                    if (!(index >= 0.0 && index < 4294967295.0)) continue;  // the mesh drops faces with bad indices
+                    const std::uint32_t k = std::uint32_t(index);
+                    const Corner_Uv uv = k < vertex_uvs.size() ? vertex_uvs[k] : Corner_Uv{0.0f, 0.0f};
+                    face.corners.push_back({k, uv.u, uv.v});
+                }
+                if (face.corners.size() >= 3) mesh.faces.push_back(std::move(face));
+            }
+        }
+    }
+    if (mesh.faces.empty()) {
+        error = path + ": no faces";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Load_Mesh_File(Scene& scene, const std::string& path, const Mesh_Load_Options& options, Mesh_Data& mesh,
+                    std::string& error) {
+    std::ifstream probe(path);
+    if (!probe) {
+        error = path + ": cannot open";
+        return false;
+    }
+    const std::string extension = Lower_Extension(path);
+    if (extension == "obj") return Load_Obj(scene, path, options, mesh, error);
+    if (extension == "ply") return Load_Ply(scene, path, options, mesh, error);
+    error = path + ": unknown mesh format (expected .obj or .ply)";
+    return false;
+}
+
+}  // namespace quorvel_host

@@ -1,0 +1,2 @@
+# The host engine calls the library's exports: the library goes after it.
+target_link_libraries(${target} PRIVATE quorvel_host quorvel_core)
