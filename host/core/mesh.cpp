@@ -69,7 +69,11 @@ Mesh::Mesh(const Mesh_Data& data, std::uint32_t base_index, Face_Test_Record* on
         record.corner_uv = uvs_.data() + uvs_.size();
         record.material = face.material->Record();
         record.visibility = &(face.material->Settings().two_sided ? two_sided : one_sided)->visibility;
-        for (const Mesh_Corner& corner : face.corners) {
+        // The library walks a face's corners counter-clockwise on the screen
+        // (from the top, increasing index runs down the left side); our front
+        // faces run clockwise, so the record lists them backwards from corner 0.
+        for (std::size_t i = 0; i < face.corners.size(); ++i) {
+            const Mesh_Corner& corner = face.corners[(face.corners.size() - i) % face.corners.size()];
             indices_.push_back(base_index + corner.vertex);
             uvs_.push_back({corner.u, corner.v});
         }

@@ -27,7 +27,8 @@ struct Mesh_Face {
 
 // Plain geometry, as shape builders and file loaders produce it. Faces wind
 // clockwise seen from their front in the host's left-handed world (x right,
-// y up, z forward): Cross(b - a, c - a) points out of the front.
+// y up, z forward): Cross(b - a, c - a) points out of the front. The host
+// face records list the corners the other way round, as the library wants.
 struct Mesh_Data {
     std::vector<Vec3> positions;
     std::vector<Vec3> normals;  // per position for lighting; empty = averaged from the faces

@@ -129,7 +129,10 @@ TEST(Records, Scene_Object_And_Face_Words_Sit_At_Their_Offsets) {
     const auto* indices = Read<const std::uint32_t*>(face, At(4, offsetof(Host_Face, vertex_indices)));
     EXPECT_EQ(indices[0], mesh.Base_Index());
     const auto* uv = Read<const float*>(face, At(8, offsetof(Host_Face, corner_uv)));
-    EXPECT_EQ(uv[2], 1.0f);  // second corner's u
+    // Corners run backwards from corner 0 (counter-clockwise on the screen):
+    // the second is the bottom left one, u 0 and v 1.
+    EXPECT_EQ(uv[2], 0.0f);
+    EXPECT_EQ(uv[3], 1.0f);
     EXPECT_EQ(Read<Host_Material*>(face, At(16, offsetof(Host_Face, material))), material.Record());
     EXPECT_NE(Read<void*>(face, At(68, offsetof(Host_Face, render_data))), nullptr);
     EXPECT_NE(Read<void*>(face, At(72, offsetof(Host_Face, visibility))), nullptr);
