@@ -220,8 +220,8 @@ void Build_Clipping(Scene& scene, std::int32_t width, std::int32_t height) {
     scene.Add_Object("floor", &scene.Add_Mesh(Floor(30.0f, 30.0f, 6, 3.75f, kit.Mapped(kit.checker_256))),
                      At(0, 0, 5));
     scene.Add_Object("box", &scene.Add_Mesh(Box({2.0f, 2.0f, 2.0f}, kit.Mapped(kit.crate))), At(1.9f, 1.0f, -1.9f, 35));
-    scene.Add_Object("flat box", &scene.Add_Mesh(Box({1.0f, 4.0f, 1.0f}, kit.Flat({230, 80, 80}))),
-                     At(-2.2f, 1.0f, 1.5f, 20));
+    scene.Add_Object("flat box", &scene.Add_Mesh(Box({1.0f, 7.0f, 1.0f}, kit.Flat({230, 80, 80}))),
+                     At(-2.2f, 2.5f, 1.5f, 20));
 }
 
 // Lit colour and lit palette maps under two lights.
@@ -246,7 +246,7 @@ void Build_Translucent(Scene& scene, std::int32_t width, std::int32_t height) {
     Camera& camera = scene.Get_Camera();
     camera.Set_Viewport({0, 0, width, height});
     camera.Look_At({0.0f, 0.0f, -5.0f}, {0.0f, 0.0f, 0.0f});
-    scene.Add_Object("back", &scene.Add_Mesh(Pane(12.0f, 8.0f, kit.Mapped(kit.bricks), 2, 4.0f)), At(0, 0, 4));
+    scene.Add_Object("back", &scene.Add_Mesh(Pane(16.0f, 12.0f, kit.Mapped(kit.bricks), 2, 4.0f)), At(0, 0, 4));
     scene.Add_Object("blue glass", &scene.Add_Mesh(Pane(2.0f, 2.0f, kit.Flat({60, 120, 255}, 50, true))),
                      At(-0.8f, 0.4f, 1.0f));
     scene.Add_Object("crate glass", &scene.Add_Mesh(Pane(2.0f, 2.0f, kit.Mapped(kit.crate, 50, 0, true))),
