@@ -60,7 +60,10 @@ QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Face_Dll(Host_Face* face);
 
 /* Draws one frame. The viewport (scene clip_left/clip_top to camera
  * clip_right/clip_bottom) must lie inside the frame buffer and within scan
- * lines 0..4095; otherwise nothing is drawn and the result is 0. Flags bit 0
+ * lines 0..4095: every bound finite, 0 <= clip_top <= clip_bottom <= 4096 and
+ * 0 <= clip_left <= clip_right <= min(|pitch|, 32767); otherwise nothing is
+ * drawn and the result is 0. Rows are pitch pixels apart (a negative pitch
+ * walks a bottom-up buffer). Flags bit 0
  * zeroes the viewport pixels no opaque face covers. Result: 0 without a
  * camera object, 2 when the edge pool could not grow, else the number of
  * overlay faces drawn. */
