@@ -35,6 +35,14 @@ std::uint8_t Channel(float value) {
     return std::uint8_t(value * 255.0f + 0.5f);
 }
 
+// Negating z describes the same solid in the host's left-handed axes; it
+// does not mirror it, so a face still runs counter-clockwise seen from its
+// front, and the host's faces run clockwise: reverse, keeping corner 0.
+Mesh_Face To_Host_Winding(Mesh_Face face) {
+    std::reverse(face.corners.begin() + 1, face.corners.end());
+    return face;
+}
+
 Rgb Colour(const float* c) { return {Channel(c[0]), Channel(c[1]), Channel(c[2])}; }
 
 Material* Default_Material(Scene& scene, const Mesh_Load_Options& options) {
@@ -147,7 +155,7 @@ bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& op
                 face.corners.push_back(corner);
             }
             offset += count;
-            if (face.corners.size() >= 3) mesh.faces.push_back(std::move(face));
+            if (face.corners.size() >= 3) mesh.faces.push_back(To_Host_Winding(std::move(face)));
         }
     }
     // Normals only when every vertex has one; otherwise the mesh averages them.
@@ -330,7 +338,7 @@ bool Load_Ply(Scene& scene, const std::string& path, const Mesh_Load_Options& op
                     const Corner_Uv uv = k < vertex_uvs.size() ? vertex_uvs[k] : Corner_Uv{0.0f, 0.0f};
                     face.corners.push_back({k, uv.u, uv.v});
                 }
-                if (face.corners.size() >= 3) mesh.faces.push_back(std::move(face));
+                if (face.corners.size() >= 3) mesh.faces.push_back(To_Host_Winding(std::move(face)));
             }
         }
     }

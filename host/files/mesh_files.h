@@ -1,8 +1,8 @@
 // Meshes from files: Wavefront OBJ (with its MTL materials and PNG textures)
 // through tinyobjloader, and PLY (ASCII or binary) read here. Files use the
-// usual right-handed convention; the loader mirrors z into the host's
-// left-handed world, which also turns their counter-clockwise front faces
-// into the host's clockwise ones.
+// usual right-handed axes with counter-clockwise front faces; the loader
+// negates z (the same solid in the host's left-handed axes) and reverses the
+// corners into the host's clockwise front faces.
 #ifndef QUORVEL_HOST_MESH_FILES_H
 #define QUORVEL_HOST_MESH_FILES_H
 
