@@ -124,6 +124,9 @@ TEST(Memory, Every_Block_The_Library_Took_Is_Returned_With_The_Scene) {
     {
         Scene scene({16, true});
         Build_Showcase(scene, 160, 120);
+        Frame frame(160, 120, 16);
+        EXPECT_GE(scene.Render(frame), 0);  // grows the frame-wide pools too
+        EXPECT_GT(Memory().Count(Memory_Call_Kind::Reallocate), 0u);
         EXPECT_GT(Memory().live_blocks, 0);
     }
     EXPECT_EQ(Memory().live_blocks, 0);
