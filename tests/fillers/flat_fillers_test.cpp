@@ -93,7 +93,7 @@ private:
 
 TEST_F(Flat_Fillers, Random_Fill_Writes_The_Low_Byte_Of_The_Face_Colour_Into_Both_Bytes) {
     // Lengths 1 to 9 from both address parities: the byte stores must land on
-    // exactly the span's pixels.
+    // exactly the span's pixels, a single pixel included.
     std::vector<Span> runs;
     for (std::int32_t length = 1; length <= 9; ++length) runs.push_back(At(length % 2 + length, length % rows, length));
     Chain(runs);
@@ -104,12 +104,6 @@ TEST_F(Flat_Fillers, Random_Fill_Writes_The_Low_Byte_Of_The_Face_Colour_Into_Bot
         face.face_colour = 0x00FF;
         Fill_And_Check(Fill_Spans_Random, [](std::uint16_t) { return 0xFFFF; });
     }
-}
-
-TEST_F(Flat_Fillers, Single_Pixel_Span_Writes_One_Pixel) {
-    Chain({At(5, 2, 1)});
-    Fill_And_Check(Fill_Spans_Random, [](std::uint16_t) { return 0xABAB; });
-    Fill_And_Check(Fill_Spans_Flat, [](std::uint16_t) { return 0x1357; });
 }
 
 TEST_F(Flat_Fillers, Flat_Fill_Stores_The_Material_Colour_As_Is) {
@@ -158,12 +152,6 @@ TEST_F(Flat_Fillers, Blends_Match_The_Channel_Reference_For_Every_Colour_Pair_Sa
         Fill_And_Check(Fill_Spans_Flat_Blend,
                        [&](std::uint16_t old) { return Reference_Half(flat_colour, old, depth == 15); });
     }
-}
-
-TEST_F(Flat_Fillers, Face_Without_Spans_Writes_Nothing) {
-    Chain({});
-    for (Fill_Function fill : {Fill_Spans_Random, Fill_Spans_Random_Blend, Fill_Spans_Flat, Fill_Spans_Flat_Blend})
-        Fill_And_Check(fill, [](std::uint16_t old) { return old; });
 }
 
 }  // namespace
