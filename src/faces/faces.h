@@ -109,21 +109,14 @@ void QUORVEL_CDECL Setup_Face_Square(Host_Scene* scene, Host_Face* face);
 void QUORVEL_CDECL Setup_Face_Square_Overlay(Host_Scene* scene, Host_Face* face);
 
 // Polygon clipping: slots 2..7, one family per vertex format.
-#define QUORVEL_DECLARE_CLIP_FAMILY(Family)                                  \
-    void QUORVEL_CDECL Clip_Near_##Family(Host_Scene*, Prepared_Face*);     \
-    void QUORVEL_CDECL Clip_Far_##Family(Host_Scene*, Prepared_Face*);      \
-    void QUORVEL_CDECL Clip_Right_##Family(Host_Scene*, Prepared_Face*);    \
-    void QUORVEL_CDECL Clip_Left_##Family(Host_Scene*, Prepared_Face*);     \
-    void QUORVEL_CDECL Clip_Bottom_##Family(Host_Scene*, Prepared_Face*);   \
-    void QUORVEL_CDECL Clip_Top_##Family(Host_Scene*, Prepared_Face*);
-QUORVEL_DECLARE_CLIP_FAMILY(Flat)
-QUORVEL_DECLARE_CLIP_FAMILY(Gouraud)
-QUORVEL_DECLARE_CLIP_FAMILY(Gouraud_Mapped)
-QUORVEL_DECLARE_CLIP_FAMILY(Mapped)
-#undef QUORVEL_DECLARE_CLIP_FAMILY
+// Every clip function has the row's slot 2-7 signature (cdecl is the default on x86).
+using Clipper = void(Host_Scene* scene, Prepared_Face* face);
+Clipper Clip_Near_Flat, Clip_Near_Gouraud, Clip_Near_Gouraud_Mapped, Clip_Near_Mapped;
+Clipper Clip_Far_Flat, Clip_Far_Gouraud, Clip_Far_Gouraud_Mapped, Clip_Far_Mapped;
+Clipper Clip_Right_Flat, Clip_Right_Gouraud, Clip_Right_Gouraud_Mapped, Clip_Right_Mapped;
+Clipper Clip_Left_Flat, Clip_Left_Gouraud, Clip_Left_Gouraud_Mapped, Clip_Left_Mapped;
+Clipper Clip_Bottom_Flat, Clip_Bottom_Gouraud, Clip_Bottom_Gouraud_Mapped, Clip_Bottom_Mapped;
+Clipper Clip_Top_Flat, Clip_Top_Gouraud, Clip_Top_Gouraud_Mapped, Clip_Top_Mapped;
 
-// Prepare and clip nothing: they stand in row slots whose functions are not written yet.
-void QUORVEL_CDECL Setup_Placeholder(Host_Scene* scene, Host_Face* face);
-void QUORVEL_CDECL Clip_Placeholder(Host_Scene* scene, Prepared_Face* face);
 
 #endif
