@@ -116,6 +116,16 @@ void Set_Up_Member_Faces(Host_Scene* scene, Host_Object* first, Host_Object* hin
 // The host's operation table of an object.
 inline Host_Object_Operations& Operations_Of(const Host_Object* object) { return *object->object_class->operations; }
 
+// The host operations that come before an object is known to be in view,
+// shared by drawing and picking. For an ordinary object: op3, op5, op4 with
+// the source's value, op6; returns the source (the caller tests in_view).
+// For a group: op3, op4 with its own value, the members' op3/op4, op5 (the
+// hint standing in when op5 returns the group itself), op6, and the in_view
+// inherited from its members; returns the source, or null when neither the
+// group nor any member is in view.
+Host_Object* Ordinary_Object_Source(Host_Scene* scene, Host_Object* object);
+Host_Object* Group_Source_In_View(Host_Scene* scene, Host_Object* group, Host_Object* hint);
+
 // Object kinds, from the object's own fields (picking uses the same ones).
 inline bool Is_Group_Object(const Host_Object* object) { return object->info->is_group != 0; }
 inline bool Is_Group_Member(const Host_Object* object) {

@@ -41,11 +41,7 @@ void Set_Up_Faces(Host_Scene* scene, Host_Object* source) {
 // An object that is neither a group nor a member. Returns its source, whose
 // child list pairs with the object's as hints.
 Host_Object* Draw_Ordinary_Object(Host_Scene* scene, Host_Object* object) {
-    Host_Object_Operations& operations = Operations_Of(object);
-    operations.update(object);
-    Host_Object* source = operations.source(object, scene);
-    operations.hook(object, scene, source->op4_argument);
-    Operations_Of(source).in_view(source, object, scene);
+    Host_Object* source = Ordinary_Object_Source(scene, object);
     if (object->in_view != 0) {
         Transform(scene, source, object);
         Set_Up_Faces(scene, source);
@@ -78,7 +74,16 @@ void Draw_Object_Subtree(Host_Scene* scene, Host_Object* first, Host_Object* hin
     }
 }
 
-void Draw_Group(Host_Scene* scene, Host_Object* group, Host_Object* hint) {
+Host_Object* Ordinary_Object_Source(Host_Scene* scene, Host_Object* object) {
+    Host_Object_Operations& operations = Operations_Of(object);
+    operations.update(object);
+    Host_Object* source = operations.source(object, scene);
+    operations.hook(object, scene, source->op4_argument);
+    Operations_Of(source).in_view(source, object, scene);
+    return source;
+}
+
+Host_Object* Group_Source_In_View(Host_Scene* scene, Host_Object* group, Host_Object* hint) {
     Host_Object_Operations& operations = Operations_Of(group);
     operations.update(group);
     // The group's own value, not its source's: the source is not known yet.
@@ -90,9 +95,14 @@ void Draw_Group(Host_Scene* scene, Host_Object* group, Host_Object* hint) {
     Operations_Of(source).in_view(source, group, scene);
     if (group->in_view == 0) {
         group->in_view = static_cast<std::uint32_t>(Any_Member_In_View(scene, group->first_child, source->first_child));
-        if (group->in_view == 0) return;
+        if (group->in_view == 0) return nullptr;
     }
+    return source;
+}
 
+void Draw_Group(Host_Scene* scene, Host_Object* group, Host_Object* hint) {
+    Host_Object* source = Group_Source_In_View(scene, group, hint);
+    if (source == nullptr) return;
     Transform(scene, source, group);
     Prepare_Group_Members(scene, group->first_child, source->first_child);
     Set_Up_Faces(scene, source);

@@ -142,11 +142,7 @@ void Pick_Faces(Host_Scene* scene, Host_Object* source, Host_Object* object, Pic
 }
 
 Host_Object* Pick_Ordinary_Object(Host_Scene* scene, Host_Object* object, Pick_Query& query) {
-    Host_Object_Operations& operations = Operations_Of(object);
-    operations.update(object);
-    Host_Object* source = operations.source(object, scene);
-    operations.hook(object, scene, source->op4_argument);
-    Operations_Of(source).in_view(source, object, scene);
+    Host_Object* source = Ordinary_Object_Source(scene, object);
     if (object->in_view != 0) {
         ++Services().transform_generation;
         Operations_Of(source).transform(source, object, scene);
@@ -210,19 +206,8 @@ void Pick_Subtree(Host_Scene* scene, Host_Object* first, Host_Object* hint, Pick
 }
 
 void Pick_Group(Host_Scene* scene, Host_Object* group, Host_Object* hint, Pick_Query& query) {
-    Host_Object_Operations& operations = Operations_Of(group);
-    operations.update(group);
-    operations.hook(group, scene, group->op4_argument);
-    Update_Group_Members(group->first_child, scene);
-
-    Host_Object* source = operations.source(group, scene);
-    if (source == group && hint != nullptr) source = hint;
-    Operations_Of(source).in_view(source, group, scene);
-    if (group->in_view == 0) {
-        group->in_view = static_cast<std::uint32_t>(Any_Member_In_View(scene, group->first_child, source->first_child));
-        if (group->in_view == 0) return;
-    }
-
+    Host_Object* source = Group_Source_In_View(scene, group, hint);
+    if (source == nullptr) return;
     ++Services().transform_generation;
     Operations_Of(source).transform(source, group, scene);
     // Every member is transformed before any face is tested.
