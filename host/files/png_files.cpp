@@ -14,16 +14,20 @@ std::string Png_Error(const png_image& image, const std::string& path) {
     return path + ": " + (image.message[0] != '\0' ? image.message : "not a readable PNG");
 }
 
+// Opens a PNG for the simplified libpng reader; on failure says why.
+bool Begin_Read(png_image& image, const std::string& path, std::string& error) {
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, path.c_str()) != 0) return true;
+    error = Png_Error(image, path);
+    return false;
+}
+
 }  // namespace
 
 bool Read_Png(const std::string& path, Image& out, std::string& error) {
     png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
-        error = Png_Error(image, path);
-        return false;
-    }
+    if (!Begin_Read(image, path, error)) return false;
     image.format = PNG_FORMAT_RGBA;
     if (image.width == 0 || image.height == 0 || image.width > 16384 || image.height > 16384) {
         png_image_free(&image);
@@ -43,12 +47,7 @@ bool Read_Png(const std::string& path, Image& out, std::string& error) {
 
 bool Read_Png_Palette(const std::string& path, Palette_Image& out, std::string& error) {
     png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
-        error = Png_Error(image, path);
-        return false;
-    }
+    if (!Begin_Read(image, path, error)) return false;
     const bool palette_file = (image.format & PNG_FORMAT_FLAG_COLORMAP) != 0 && image.colormap_entries <= 255;
     png_image_free(&image);
     if (!palette_file) {
@@ -57,12 +56,7 @@ bool Read_Png_Palette(const std::string& path, Palette_Image& out, std::string& 
         out = Quantise(rgba);
         return true;
     }
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
-        error = Png_Error(image, path);
-        return false;
-    }
+    if (!Begin_Read(image, path, error)) return false;
     image.format = PNG_FORMAT_RGBA_COLORMAP;
     std::vector<png_byte> indices(PNG_IMAGE_SIZE(image));
     std::vector<png_byte> colours(PNG_IMAGE_COLORMAP_SIZE(image));
