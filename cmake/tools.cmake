@@ -8,3 +8,14 @@ if(TARGET quorvel_host_files)
   target_link_libraries(quorvel-render PRIVATE quorvel_host_files quorvel_host quorvel_soft)
   target_compile_options(quorvel-render PRIVATE -Wall -Wextra)
 endif()
+
+# quorvel-bench: Google Benchmark is a 64-bit Debian library, so the 32-bit
+# preset (whose find step sees no 64-bit libraries) builds without it. It links
+# the library's static core, not the shared library: the filler benchmarks
+# call the rows' fillers directly on faces a frame has prepared.
+find_package(benchmark QUIET)
+if(TARGET quorvel_host AND benchmark_FOUND)
+  add_executable(quorvel-bench tools/quorvel_bench.cpp)
+  target_link_libraries(quorvel-bench PRIVATE quorvel_host quorvel_core benchmark::benchmark)
+  target_compile_options(quorvel-bench PRIVATE -Wall -Wextra)
+endif()
