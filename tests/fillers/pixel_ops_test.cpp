@@ -1,141 +1,75 @@
-// The pixel operations of the span loops at both depths: every pixel value
-// against a channel-by-channel reference, the worked values, and the paired
-// forms against their own reference, with the first pixel of every pair
-// against the single-pixel operation.
+// The pixel operations at both depths against the channel reference: every
+// pixel value against fixed partners and seeded random pairs, the paired forms
+// against their formulas, and the worked values.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
-#include <type_traits>
 
 #include "fillers/pixel_ops.h"
-#include "fillers/support/mapped_reference.h"
+#include "fillers/support/reference.h"
 
-namespace mapped_test {
+namespace fillers_test {
 namespace {
 
-const std::uint16_t partners[] = {0x0000, 0xFFFF, 0x5555, 0xAAAA, 0x0821, 0x7BDF, 0xF7DF, 0x8000, 0x001F, 0x07E0};
+struct Op_Case {
+    const char* name;
+    Ref_Op op;
+    bool is_555;
+    std::uint16_t (*single)(std::uint16_t, std::uint16_t);
+    std::uint32_t (*pair)(std::uint32_t, std::uint32_t);
+};
+const Op_Case op_cases[] = {
+    {"blend 555", Ref_Op::Blend, true, Op_Blend::Apply<Format_555>, Op_Blend::Apply_Pair<Format_555>},
+    {"blend 565", Ref_Op::Blend, false, Op_Blend::Apply<Format_565>, Op_Blend::Apply_Pair<Format_565>},
+    {"add 555", Ref_Op::Add, true, Op_Add::Apply<Format_555>, Op_Add::Apply_Pair<Format_555>},
+    {"add 565", Ref_Op::Add, false, Op_Add::Apply<Format_565>, Op_Add::Apply_Pair<Format_565>},
+};
 
-template <class Format, class Op>
-void Expect_All_Pixels(std::uint16_t (*reference)(std::uint16_t, std::uint16_t, bool), const char* name) {
-    const bool is_555 = std::is_same_v<Format, Format_555>;
-    for (std::uint32_t src = 0; src < 65536; ++src)
-        for (std::uint16_t dst : partners) {
-            const std::uint16_t s = static_cast<std::uint16_t>(src);
-            ASSERT_EQ(Op::template Apply<Format>(s, dst), reference(s, dst, is_555))
-                << name << (is_555 ? " 555 " : " 565 ") << std::hex << src << " over " << dst;
-            ASSERT_EQ(Op::template Apply<Format>(dst, s), reference(dst, s, is_555));
-        }
+// The first pixel of a pair is always the single operation. The second
+// blended pixel is too, except where both its lowest blue bits are set: the
+// pair mask drops them and blue comes out one less.
+TEST(Pixel_Ops, Every_Pixel_And_Random_Pairs_Match_The_Channel_Reference) {
+    const std::uint16_t partners[] = {0x0000, 0xFFFF, 0x5555, 0xAAAA, 0x0821, 0x7BDF, 0xF7DF, 0x8000, 0x001F, 0x07E0};
     std::mt19937 random(5);
-    for (int i = 0; i < 200000; ++i) {
-        const std::uint16_t s = static_cast<std::uint16_t>(random()), d = static_cast<std::uint16_t>(random());
-        ASSERT_EQ(Op::template Apply<Format>(s, d), reference(s, d, is_555)) << name << std::hex << s << " " << d;
-    }
-}
-
-TEST(Blend, Every_Pixel_Averages_Its_Channels_At_Both_Depths) {
-    Expect_All_Pixels<Format_555, Op_Blend>(Reference_Blend, "blend");
-    Expect_All_Pixels<Format_565, Op_Blend>(Reference_Blend, "blend");
-}
-
-TEST(Blend, Worked_Values) {
-    EXPECT_EQ(Op_Blend::Apply<Format_555>(0x7FFF, 0x0000), 0x3DEF);
-    EXPECT_EQ(Op_Blend::Apply<Format_565>(0xFFFF, 0x0000), 0x7BEF);
-    EXPECT_EQ(Op_Blend::Apply<Format_565>(0xFFFF, 0xFFFF), 0xF7DF);  // blue kept, lowest red and green bits lost
-}
-
-TEST(Saturating_Add, Every_Pixel_Adds_Its_Channels_With_Carries_At_Both_Depths) {
-    Expect_All_Pixels<Format_555, Op_Add>(Reference_Add, "add");
-    Expect_All_Pixels<Format_565, Op_Add>(Reference_Add, "add");
-}
-
-TEST(Saturating_Add, Carry_Bit_Stays_In_The_Next_Channel) {
-    EXPECT_EQ(Op_Add::Apply<Format_565>(0x001F, 0x0001), 0x003F);  // blue full, green 1
-    EXPECT_EQ(Op_Add::Apply<Format_565>(0xF800, 0xF800), 0xF800);  // red saturates, others unchanged
-    EXPECT_EQ(Op_Add::Apply<Format_565>(0xF800, 0x0800), 0xF000);  // lowest red bits masked: no carry
-    EXPECT_EQ(Op_Add::Apply<Format_555>(0x7C00, 0x7C00), 0xFC00);  // red carry stays in bit 15
-    EXPECT_EQ(Op_Add::Apply<Format_555>(0x001F, 0x0001), 0x003F);
-    EXPECT_EQ(Op_Add::Apply<Format_565>(0x07E0, 0x07E0), 0x0FE0);  // green full, red 1
-    // A black texel leaves the frame pixel but for its masked bits.
-    EXPECT_EQ(Op_Add::Apply<Format_565>(0x0000, 0xFFFF), 0xF7DF);
-    EXPECT_EQ(Op_Add::Apply<Format_555>(0x0000, 0xFFFF), 0x7BDF);
-}
-
-// --- pairs ------------------------------------------------------------------------
-
-template <class Format, class Op>
-void Expect_Pairs(std::uint32_t (*reference)(std::uint32_t, std::uint32_t, bool), const char* name) {
-    const bool is_555 = std::is_same_v<Format, Format_555>;
-    std::mt19937 random(11);
-    for (int i = 0; i < 400000; ++i) {
-        const std::uint32_t src = static_cast<std::uint32_t>(random()), dst = static_cast<std::uint32_t>(random());
-        const std::uint32_t pair = Op::template Apply_Pair<Format>(src, dst);
-        ASSERT_EQ(pair, reference(src, dst, is_555)) << name << std::hex << " " << src << " " << dst;
-        ASSERT_EQ(pair & 0xFFFF, Op::template Apply<Format>(static_cast<std::uint16_t>(src), static_cast<std::uint16_t>(dst)))
-            << name << ": first pixel differs from the single-pixel operation";
-    }
-    // Every low half against fixed high halves, so each first pixel is seen.
-    for (std::uint32_t low = 0; low < 65536; ++low)
-        for (std::uint16_t partner : partners) {
-            const std::uint32_t src = low | 0xA5A50000u, dst = partner | std::uint32_t{partner} << 16;
-            ASSERT_EQ(Op::template Apply_Pair<Format>(src, dst), reference(src, dst, is_555)) << name;
-            ASSERT_EQ(Op::template Apply_Pair<Format>(src, dst) & 0xFFFF,
-                      Op::template Apply<Format>(static_cast<std::uint16_t>(low), partner));
-        }
-}
-
-TEST(Blend_Pair, Follows_Its_Formula_And_Its_First_Pixel_Is_The_Single_Blend) {
-    Expect_Pairs<Format_555, Op_Blend>(Reference_Blend_Pair, "blend pair 555");
-    Expect_Pairs<Format_565, Op_Blend>(Reference_Blend_Pair, "blend pair 565");
-}
-
-TEST(Saturating_Add_Pair, Follows_Its_Formula_And_Its_First_Pixel_Is_The_Single_Add) {
-    Expect_Pairs<Format_555, Op_Add>(Reference_Add_Pair, "add pair 555");
-    Expect_Pairs<Format_565, Op_Add>(Reference_Add_Pair, "add pair 565");
-}
-
-// The second pixel of a blended pair equals the single blend except where
-// both its lowest blue bits are set: the pair mask drops them, and blue is
-// one less. That is how the pair loop draws.
-template <class Format>
-void Expect_Second_Pixel_Rule() {
-    std::mt19937 random(3);
-    int both_set = 0;
-    for (int i = 0; i < 200000; ++i) {
-        const std::uint16_t s = static_cast<std::uint16_t>(random()), d = static_cast<std::uint16_t>(random());
-        const std::uint16_t second = static_cast<std::uint16_t>(
-            Op_Blend::Apply_Pair<Format>(std::uint32_t{s} << 16 | 0x1234u, std::uint32_t{d} << 16 | 0x4321u) >> 16);
-        const std::uint16_t single = Op_Blend::Apply<Format>(s, d);
-        if ((s & d & 1) == 0) {
-            ASSERT_EQ(second, single) << std::hex << s << " " << d;
-        } else {
-            ++both_set;
-            ASSERT_EQ(second, single - 1) << std::hex << s << " " << d;
+    for (const Op_Case& op : op_cases) {
+        for (std::uint32_t a = 0; a < 65536; ++a)
+            for (std::uint16_t b : partners) {
+                const std::uint16_t s = static_cast<std::uint16_t>(a);
+                ASSERT_EQ(op.single(s, b), Ref_Apply(op.op, s, b, op.is_555)) << op.name << std::hex << " " << a << " " << b;
+                ASSERT_EQ(op.single(b, s), Ref_Apply(op.op, b, s, op.is_555)) << op.name << std::hex << " " << b << " " << a;
+                const std::uint32_t pair = op.pair(a | 0xA5A50000u, b * 0x10001u);
+                ASSERT_EQ(pair, Ref_Apply_Pair(op.op, a | 0xA5A50000u, b * 0x10001u, op.is_555)) << op.name << std::hex << " " << a;
+                ASSERT_EQ(pair & 0xFFFF, op.single(s, b)) << op.name;
+            }
+        for (int i = 0; i < 400000; ++i) {
+            const std::uint32_t s = random(), d = random(), pair = op.pair(s, d);
+            ASSERT_EQ(pair, Ref_Apply_Pair(op.op, s, d, op.is_555)) << op.name << std::hex << " " << s << " " << d;
+            ASSERT_EQ(pair & 0xFFFF, op.single(s & 0xFFFF, d & 0xFFFF)) << op.name;
+            if (op.op == Ref_Op::Blend)
+                ASSERT_EQ(pair >> 16, op.single(s >> 16, d >> 16) - ((s & d & 0x10000u) ? 1u : 0u)) << op.name;
         }
     }
-    EXPECT_GT(both_set, 0);
-}
-TEST(Blend_Pair, Second_Pixel_Is_One_Blue_Unit_Less_Where_Both_Lowest_Blue_Bits_Are_Set) {
-    Expect_Second_Pixel_Rule<Format_555>();
-    Expect_Second_Pixel_Rule<Format_565>();
 }
 
-TEST(Blend_Pair, Carry_Out_Of_Bit_31_Is_The_Second_Pixels_Top_Bit) {
-    EXPECT_EQ(Op_Blend::Apply_Pair<Format_565>(0xFFFFFFFFu, 0xFFFFFFFFu), 0xF7DEF7DFu);
-    EXPECT_EQ(Op_Blend::Apply_Pair<Format_565>(0xF8000000u, 0xF8000000u), 0xF0000000u);
-    EXPECT_EQ(Op_Blend::Apply_Pair<Format_555>(0x7FFF7FFFu, 0x00000000u), 0x3DEF3DEFu);
-}
-
-TEST(Saturating_Add_Pair, Worked_Carries_Of_Both_Depths) {
-    // 565: the second pixel's red carries out of the word and sets only the
-    // top four red bits; per pixel it would be 0xF800.
-    EXPECT_EQ(Op_Add::Apply_Pair<Format_565>(0xF8000000u, 0xF8000000u), 0xF0000000u);
-    // 565: the first pixel's red carry lands in the second pixel's blue.
-    EXPECT_EQ(Op_Add::Apply_Pair<Format_565>(0x0000F800u, 0x0000F800u), 0x0001F800u);
-    // 555: the first pixel's red carry stays in its bit 15; the second's in bit 31.
-    EXPECT_EQ(Op_Add::Apply_Pair<Format_555>(0x7C007C00u, 0x7C007C00u), 0xFC00FC00u);
-    EXPECT_EQ(Op_Add::Apply_Pair<Format_555>(0x001F001Fu, 0x00010001u), 0x001E003Fu);  // second blue loses its low bits
+TEST(Pixel_Ops, Worked_Values) {
+    const struct {
+        const char* what;
+        std::uint32_t got, expected;
+    } cases[] = {
+        {"565 blend white over black", Op_Blend::Apply<Format_565>(0xFFFF, 0x0000), 0x7BEF},
+        {"555 blend white over black", Op_Blend::Apply<Format_555>(0xFFFF, 0x0000), 0x3DEF},
+        {"565 add: blue's carry stays in green", Op_Add::Apply<Format_565>(0x001F, 0x0001), 0x003F},
+        {"555 add: blue's carry stays in green", Op_Add::Apply<Format_555>(0x001F, 0x0001), 0x003F},
+        {"555 add: red's carry stays in bit 15", Op_Add::Apply<Format_555>(0x7C00, 0x7C00), 0xFC00},
+        {"565 add: red's carry leaves the pixel", Op_Add::Apply<Format_565>(0xF800, 0xF800), 0xF800},
+        {"565 blend pair: second blue one less", Op_Blend::Apply_Pair<Format_565>(0x00010001, 0x00010001), 0x00000001},
+        {"565 blend pair: carry out of bit 31", Op_Blend::Apply_Pair<Format_565>(0xFFFFFFFF, 0xFFFFFFFF), 0xF7DEF7DF},
+        {"565 add pair: second red fills four bits", Op_Add::Apply_Pair<Format_565>(0xF8000000, 0xF8000000), 0xF0000000},
+        {"565 add pair: first red's carry into second blue", Op_Add::Apply_Pair<Format_565>(0xF800, 0xF800), 0x0001F800},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.got, c.expected) << c.what;
 }
 
 }  // namespace
-}  // namespace mapped_test
+}  // namespace fillers_test
