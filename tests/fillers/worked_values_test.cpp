@@ -109,44 +109,30 @@ TEST(Light, Levels_Worked_By_Hand) {
         }
 }
 
-// The 16-bit key is compared with the whole texel: one bit off is drawn.
-TEST(Keyed_Fillers, Key_Texel_Is_Skipped_And_One_Bit_Off_Is_Drawn) {
-    const std::uint16_t key = 0x4210, under = 0x1863;
-    for (bool is_256 : {false, true})
-        for (std::uint16_t texel : {key, static_cast<std::uint16_t>(key ^ 1)})
-            for (Fill_Function fill : {Fill_Spans_Mapped_Keyed, Fill_Spans_Mapped_Keyed_Blend}) {
-                World world(16, 2, is_256, 4, 16);
-                std::fill_n(world.Texels_16(), world.count, texel);
-                std::fill(world.frame.begin(), world.frame.end(), under);
-                world.map.colour_key = key;
-                Prepared_Face face = Rectangle(16, 1, 0, 0, 0, 0);
-                world.Add_Span(1, 9, 10);
-                world.Fill(fill, face);
-                const std::uint16_t drawn = fill == Fill_Spans_Mapped_Keyed ? texel : Ref_Blend(texel, under, false);
-                for (int x = 1; x < 10; ++x) EXPECT_EQ(world.Pixel(x, 10), texel == key ? under : drawn) << x;
-            }
-}
-
-// Every texel is palette index 0, bright in every row: the keyed blend never
-// draws it (whatever the map's key index), the plain blend does, and the
-// keyed lit filler skips it only when it is the map's key index.
-TEST(Keyed_Fillers, Index_0_Is_Never_Drawn_By_The_Keyed_Blend) {
+// Every texel alike over a frame of 0x1234: a keyed filler leaves it exactly
+// when the texel is the key (the whole 16-bit texel, or the map's palette
+// index); the keyed blend never draws index 0, while the plain blend does.
+TEST(Keyed_Fillers, The_Key_Decides_Which_Pixels_Are_Drawn) {
     const struct {
         Fill_Function fill;
-        std::uint8_t key_index;
+        std::uint32_t texel_bytes, texel, key_index;
         bool drawn;
-    } cases[] = {{Fill_Spans_Gouraud_Mapped_Keyed_Blend, 5, false}, {Fill_Spans_Gouraud_Mapped_Blend, 5, true},
-                 {Fill_Spans_Gouraud_Mapped_Keyed, 0, false}, {Fill_Spans_Gouraud_Mapped_Keyed, 5, true}};
+    } cases[] = {{Fill_Spans_Mapped_Keyed, 2, 0x4210, 0, false},          {Fill_Spans_Mapped_Keyed, 2, 0x4211, 0, true},
+                 {Fill_Spans_Mapped_Keyed_Blend, 2, 0x4210, 0, false},    {Fill_Spans_Mapped_Keyed_Blend, 2, 0x4211, 0, true},
+                 {Fill_Spans_Gouraud_Mapped_Keyed_Blend, 1, 0, 5, false}, {Fill_Spans_Gouraud_Mapped_Blend, 1, 0, 5, true},
+                 {Fill_Spans_Gouraud_Mapped_Keyed, 1, 0, 0, false},       {Fill_Spans_Gouraud_Mapped_Keyed, 1, 0, 5, true}};
     for (bool is_256 : {false, true})
         for (const auto& c : cases) {
-            World world(16, 1, is_256, 4, 16);
+            World world(16, c.texel_bytes, is_256, 4, 16);
+            if (c.texel_bytes == 2) std::fill_n(world.Texels_16(), world.count, c.texel);  // 8-bit texels stay index 0
             for (std::uint32_t& entry : world.shade_table) entry = 0x7FFFu << 16;
             std::fill(world.frame.begin(), world.frame.end(), 0x1234);
-            world.map.colour_key_index = c.key_index;
+            world.map.colour_key = 0x4210;
+            world.map.colour_key_index = static_cast<std::uint8_t>(c.key_index);
             Prepared_Face face = Rectangle(32, 1, 0, 0, 30 * 256, 30 * 256);
-            world.Add_Span(0, 20, 10);
+            world.Add_Span(1, 9, 10);
             world.Fill(c.fill, face);
-            for (int x = 0; x < 20; ++x) EXPECT_EQ(world.Pixel(x, 10) != 0x1234, c.drawn) << x;
+            for (int x = 1; x < 10; ++x) EXPECT_EQ(world.Pixel(x, 10) != 0x1234, c.drawn) << c.texel << ", " << x;
         }
 }
 

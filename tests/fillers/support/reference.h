@@ -6,13 +6,11 @@
 #ifndef QUORVEL_TESTS_FILLERS_REFERENCE_H
 #define QUORVEL_TESTS_FILLERS_REFERENCE_H
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
-#include <random>
 #include <utility>
 #include <vector>
 
@@ -45,8 +43,6 @@ struct World {
         material.render_data = &render_data;
     }
     ~World() { interface_state.services = saved_services, frame_state.spans = saved_spans; }
-    World(const World&) = delete;
-    World& operator=(const World&) = delete;
 
     std::uint16_t* Texels_16() { return reinterpret_cast<std::uint16_t*>(image_words.data() + 8); }
     std::uint8_t* Texels_8() { return reinterpret_cast<std::uint8_t*>(image_words.data() + 8); }
@@ -67,17 +63,15 @@ struct World {
     std::vector<std::uint16_t> frame;
     std::vector<Span> spans;
     Host_Services services{};
+    Host_Services* saved_services;
     Host_Map map{};
     Material_Render_Data render_data{};
     Host_Material material{};
-    Host_Services* saved_services;
     Span_Pool saved_spans = frame_state.spans;
 };
 
-struct Vertex {
-    float x, y, w, u, v;  // u, v in texels: the face holds u·w and v·w in 1/256 texel
-    float shade = 0;      // light x 64, as the face holds it
-};
+// u, v in texels (the face holds u·w and v·w in 1/256 texel); shade as the face holds it.
+struct Vertex { float x, y, w, u, v, shade = 0; };
 inline void Add_Vertex(Prepared_Face& face, const Vertex& vertex) {
     const int i = face.vertex_count++;
     face.x[i] = vertex.x, face.y[i] = vertex.y, face.w[i] = vertex.w, face.shade[i] = vertex.shade;
@@ -93,21 +87,17 @@ inline Prepared_Face Make_Face(std::initializer_list<Vertex> vertices) {
 // --- conversions: NaN and values beyond 32 bits become INT32_MIN, as on x86 ---
 inline bool Ref_Fits(double value) { return value > -2147483649.0 && value < 2147483648.0; }
 inline std::int32_t Ref_Truncate(double value) { return Ref_Fits(value) ? std::int32_t(std::trunc(value)) : INT32_MIN; }
-inline std::int32_t Ref_Round(double value) {  // nearest, ties to even
-    return Ref_Fits(value) && Ref_Fits(std::nearbyint(value)) ? std::int32_t(std::nearbyint(value)) : INT32_MIN;
-}
+inline std::int32_t Ref_Round(double value) { return Ref_Truncate(std::nearbyint(value)); }  // nearest, ties to even
 inline std::int32_t Ref_Wrap(std::int64_t value) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(value)); }
 
 // --- edge walk: x, then w, u·w, v·w and shade on each side of a line ---
 enum { W, UW, VW, SHADE };
-struct Ref_Line {
-    std::int32_t x[2] = {0, 0};  // [0] left, [1] right
+struct Ref_Line {  // [0] left, [1] right
+    std::int32_t x[2] = {0, 0};
     float a[2][4] = {};
+    bool operator==(const Ref_Line&) const = default;
 };
-struct Ref_Edges {
-    std::int32_t top, bottom;
-    std::map<int, Ref_Line> lines;
-};
+struct Ref_Edges { std::int32_t top, bottom; std::map<int, Ref_Line> lines; };
 // Top and bottom are the first vertices of smallest and largest y_row; the
 // left chain runs between them by increasing index, the right one by
 // decreasing. Each descending edge writes lines y_a .. y_b - 1 from its own
@@ -179,10 +169,7 @@ struct Ref_Filler {
 };
 
 // --- pixel operations by channels, blue first ---
-struct Channel {
-    int shift;
-    std::uint32_t top;
-};
+struct Channel { int shift; std::uint32_t top; };
 inline std::array<Channel, 3> Channels(bool is_555) { return {{{0, 31}, {5, is_555 ? 31u : 63u}, {is_555 ? 10 : 11, 31}}}; }
 // Halves of the channels added; green and red lose their lowest bit first,
 // and in a pair's second pixel blue does too.
@@ -225,9 +212,7 @@ inline std::uint32_t Ref_Apply_Pair(Ref_Op op, std::uint32_t s, std::uint32_t d,
 }
 
 // --- samples along a run ---
-struct Ref_Sample {
-    std::int32_t u, v, c;
-};
+struct Ref_Sample { std::int32_t u, v, c; };
 // The exact sample k segments on from attributes `a`: k additions of 8 times
 // the per-pixel steps, one division r = 1 / w, the light divided by w only
 // where it holds light x w.
