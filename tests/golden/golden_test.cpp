@@ -28,14 +28,9 @@
 namespace quorvel_host {
 namespace {
 
-struct Golden {
-    const char* scene;
-    std::int32_t depth;
-};
+struct Golden { const char* scene; std::int32_t depth; };
 
-const Golden goldens[] = {
-    {"showcase", 16}, {"showcase", 15}, {"clipping", 16}, {"lit", 15}, {"translucent", 16}, {"group", 16},
-};
+const Golden goldens[] = {{"showcase", 16}, {"showcase", 15}, {"clipping", 16}, {"lit", 15}, {"translucent", 16}, {"group", 16}};
 
 const std::string golden_dir = std::string(QUORVEL_SOURCE_DIR) + "/tests/golden";
 std::string Name(const Golden& g) { return std::string(g.scene) + "_" + std::to_string(g.depth); }
@@ -67,8 +62,7 @@ TEST_P(Golden_Frames, Match_The_Reviewed_Image) {
     // A second render must agree: nothing may depend on memory left over from an earlier frame.
     EXPECT_EQ(Render(g, width, height), rgb);
     const std::string reviewed = golden_dir + "/images/" + Name(g) + ".png", output = golden_dir + "/output/" + Name(g);
-    const char* update = std::getenv("QUORVEL_UPDATE_GOLDEN");
-    if (update != nullptr && std::string(update) == "1") {
+    if (const char* update = std::getenv("QUORVEL_UPDATE_GOLDEN"); update != nullptr && std::string(update) == "1") {
         ASSERT_TRUE(Write(reviewed, width, height, rgb)) << reviewed;
         std::printf("updated %s: look at it before committing\n", reviewed.c_str());
         return;
@@ -80,8 +74,8 @@ TEST_P(Golden_Frames, Match_The_Reviewed_Image) {
         FAIL() << "no reviewed image " << reviewed << "; the new frame is " << output
                << ".png (tests/golden/update.sh makes it the reviewed one)";
     }
-    ASSERT_EQ(expected_width, width);
-    ASSERT_EQ(expected_height, height);
+    ASSERT_TRUE(expected_width == width && expected_height == height)
+        << reviewed << " is " << expected_width << " x " << expected_height << ", the frame " << width << " x " << height;
     std::vector<unsigned char> difference(rgb.size());
     std::size_t differing = 0, first = 0;
     for (std::size_t i = 0; i < rgb.size(); i += 3) {

@@ -1,0 +1,178 @@
+// What the host owes the library: outcodes against the six planes (a point on
+// a plane is inside it), a camera whose derived words and bounds match the
+// projection the library applies, vertex light values, the face test, a
+// viewport kept inside the frame, and a showcase of every render state.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <iterator>
+#include <random>
+
+#include "core/scene.h"
+#include "core/shapes.h"
+#include "core/showcase.h"
+#include "interface/interface.h"
+
+namespace quorvel_host {
+namespace {
+
+// Loose points, each the corner of a triangle with two far helper vertices.
+Mesh_Data Points(const std::vector<Vec3>& points, Material* material) {
+    Mesh_Data data{points};
+    data.positions.insert(data.positions.end(), {{1000, 0, 1}, {0, 1000, 1}});
+    const std::uint32_t a = std::uint32_t(points.size());
+    for (std::uint32_t i = 0; i < a; ++i) data.faces.push_back({{{i}, {a}, {a + 1}}, material});
+    return data;
+}
+
+// op3, op5 then op9, the way the library's traversal calls them.
+const Host_Services& Call_Operations(Scene_Object& object) {
+    Host_Object* o = &object.record;
+    o->object_class->operations->update(o);
+    Host_Object* source = o->object_class->operations->source(o, object.scene->Record());
+    source->object_class->operations->transform(source, o, object.scene->Record());
+    return *object.scene->Get_Services().Record();
+}
+
+TEST(Outcodes, A_Point_On_A_Plane_Is_Inside_It_And_Beyond_Clears_That_Plane_Bit_Alone) {
+    constexpr std::uint32_t all = 63;
+    // near 1, far 10; side planes x = +-z and y = +-z, camera y growing up.
+    const struct { Vec3 p; std::uint32_t code; } cases[] = {
+        {{0, 0, 5}, all}, {{0, 0, 1}, all}, {{0, 0, 0.999f}, all & ~0x01u}, {{0, 0, 10}, all},
+        {{0, 0, 10.001f}, all & ~0x02u}, {{-5, 0, 5}, all}, {{-5.001f, 0, 5}, all & ~0x04u}, {{5, 0, 5}, all},
+        {{5.001f, 0, 5}, all & ~0x08u}, {{0, 5, 5}, all}, {{0, 5.001f, 5}, all & ~0x10u}, {{0, -5, 5}, all},
+        {{0, -5.001f, 5}, all & ~0x20u}, {{6, 6, 5}, all & ~0x18u}, {{0, 0, -1}, 0x02u}, {{0, 0, 0}, 0x3Eu},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Outcode(c.p, 1.0f, 10.0f), c.code) << c.p.x << ", " << c.p.y << ", " << c.p.z;
+}
+
+TEST(Camera, Derived_Words_Bounds_And_Field_Of_View_Agree_With_The_Library_Projection) {
+    Scene scene;
+    // Points on the edges of a 60-degree, 4:3 view from (1, 2, 3) along +z,
+    // worked out from the lens alone: centre, top, right, bottom left.
+    const float d = 7.0f, y = float(std::tan(pi / 6.0)) * d, x = y * 4.0f / 3.0f;
+    const Vec3 eye{1, 2, 3};
+    Material& material = scene.Add_Material({});
+    scene.Add_Mesh(Points({{0, 0, 0}}, &material));  // moves the next mesh off index 0
+    Mesh& mesh = scene.Add_Mesh(Points({eye + Vec3{0, 0, d}, eye + Vec3{0, y, d}, eye + Vec3{x, 0, d}, eye + Vec3{-x, -y, d}}, &material));
+    Camera& camera = scene.Get_Camera();
+    camera.Set_Viewport({10, 20, 320, 240});
+    camera.Set_Field_Of_View(60.0f);
+    camera.Set_Depth_Range(0.25f, 80.0f);
+    camera.Look_At(eye, eye + Vec3{0, 0, 1});
+    Host_Scene& s = *scene.Record();
+    s.camera_object->operations->prepare(s.camera_object, &s);  // as the library prepares it
+    const Host_Camera& c = *s.camera;
+    const float words[][2] = {{c.scale_x, 160}, {c.scale_y, 120}, {c.centre_x, 170}, {c.centre_y, 140},
+                              {s.clip_left, 10}, {s.clip_top, 20}, {c.clip_right, 330}, {c.clip_bottom, 260},
+                              {c.inv_scale_x, 1 / 160.0f}, {c.inv_scale_y, 1 / 120.0f}, {c.centre_x_over_scale, 170 / 160.0f},
+                              {c.centre_y_over_scale, 140 / 120.0f}, {s.near_z, 0.25f}, {s.far_z, 80}};
+    for (std::size_t i = 0; i < std::size(words); ++i) EXPECT_EQ(words[i][0], words[i][1]) << "word " << i;
+    const Host_Services& services = Call_Operations(scene.Add_Object("points", &mesh, {}));
+    EXPECT_EQ(services.vertex_outcodes[mesh.Base_Index()], 63u);  // the centre, inside all six planes
+    const float expected[][2] = {{170, 140}, {170, 20}, {330, 140}, {10, 260}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const Camera_Vertex& p = services.camera_vertices[mesh.Base_Index() + i];
+        EXPECT_NEAR(c.centre_x + c.scale_x * p.x / p.z, expected[i][0], 1e-3) << "point " << i;
+        EXPECT_NEAR(c.centre_y - c.scale_y * p.y / p.z, expected[i][1], 1e-3) << "point " << i;
+    }
+}
+
+TEST(Light, Ambient_Plus_Lights_Facing_The_Normal_Four_Units_Per_Level_Clamped_To_63) {
+    Scene scene;
+    scene.Set_Ambient(10.0f);
+    EXPECT_EQ(scene.Light_Value({0, 1, 0}), 40.0f);
+    scene.Add_Light({{0, -1, 0}, 20.0f});  // shining straight down
+    scene.Add_Light({{0, 0, 3}, 8.0f});    // along +z: directions need not be unit length
+    const float half = 0.70710678f;        // 45 degrees
+    // Facing the first light, edge-on to it, facing away (which takes nothing off), at 45 degrees, facing the second.
+    const std::pair<Vec3, float> cases[] = {
+        {{0, 1, 0}, 120.0f}, {{1, 0, 0}, 40.0f}, {{0, -1, 0}, 40.0f}, {{half, half, 0}, 4.0f * (10.0f + 20.0f * half)}, {{0, 0, -1}, 72.0f}};
+    for (const auto& [normal, light] : cases) EXPECT_NEAR(scene.Light_Value(normal), light, 1e-3f) << normal.x << normal.y << normal.z;
+    scene.Add_Light({{0, -1, 0}, 40.0f});
+    EXPECT_EQ(scene.Light_Value({0, 1, 0}), 252.0f);  // level 70 clamps to 63
+    scene.Set_Ambient(-30.0f);
+    EXPECT_EQ(scene.Light_Value({1, 0, 0}), 0.0f);
+}
+
+TEST(Light, Op9_Lights_Vertices_By_Their_Normals_Turned_But_Not_Stretched_With_The_Object) {
+    Scene scene;
+    scene.Set_Ambient(10.0f);
+    scene.Add_Light({{0, -1, 0}, 20.0f});
+    Mesh& floor = scene.Add_Mesh(Floor(2, 2, 1, 1, &scene.Add_Material({})));  // four vertices, normals up
+    // Upright normals take 10 + 20 levels; turned to -x, the ambient 10 alone.
+    const std::pair<Transform, float> cases[] = {
+        {Place({0, -1, 5}), 120.0f}, {Place({0, -1, 5}, Rotation({0, 0, 1}, pi / 2)), 40.0f}, {{Scaling(5, 0.5f, 1), {0, -1, 5}}, 120.0f}};
+    for (const auto& [placement, light] : cases) {
+        const Host_Services& services = Call_Operations(scene.Add_Object("floor", &floor, placement));
+        for (std::uint32_t i = 0; i < 4; ++i) EXPECT_NEAR(services.vertex_lights[floor.Base_Index() + i].light, light, 1e-3f);
+    }
+}
+
+std::vector<int> Accepted_Faces(Scene_Object& object) {
+    Call_Operations(object);
+    std::vector<int> accepted;
+    for (std::int32_t f = 0; f < object.record.face_count; ++f)
+        if (object.record.faces[f]->visibility->test(object.record.faces[f]) != 0) accepted.push_back(f);
+    return accepted;
+}
+
+TEST(Face_Test, One_Sided_Faces_Are_Accepted_When_Turned_To_The_Eye_Two_Sided_Ones_Always) {
+    Scene scene;
+    Material_Settings two_sided;
+    two_sided.two_sided = true;
+    Mesh& box = scene.Add_Mesh(Box({1, 1, 1}, &scene.Add_Material({})));
+    Mesh& glass = scene.Add_Mesh(Box({1, 1, 1}, &scene.Add_Material(two_sided)));
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> coordinate(-6.0f, 6.0f);
+    for (int trial = 0; trial < 300; ++trial) {
+        const Mat3 turn = Rotation(Normalise({coordinate(random), coordinate(random), 1}), coordinate(random));
+        const Vec3 eye{coordinate(random), coordinate(random), coordinate(random)};
+        scene.Get_Camera().Look_At(eye, {0, 0, 0});
+        scene.Get_Camera().Prepare(*scene.Record());
+        // A face of a box centred on the origin faces the eye when its
+        // centre, which points outwards, points towards the eye.
+        std::vector<int> facing;
+        for (int f = 0; f < 6; ++f) {
+            Vec3 centre;
+            for (const Mesh_Corner& c : box.Data().faces[std::size_t(f)].corners)
+                centre = centre + turn * box.Data().positions[c.vertex] * 0.25f;
+            if (Dot(centre, eye - centre) > 0.0f) facing.push_back(f);
+        }
+        EXPECT_EQ(Accepted_Faces(scene.Add_Object("box", &box, Place({}, turn))), facing) << "trial " << trial;
+        EXPECT_EQ(Accepted_Faces(scene.Add_Object("glass", &glass, Place({}, turn))).size(), 6u) << "trial " << trial;
+    }
+}
+
+TEST(Showcase, Every_Sample_Selects_Its_Row_And_All_Rows_Appear) {
+    const std::pair<const char*, Row_Id> samples[] = {
+        {"flat", Row_Flat}, {"random", Row_Random}, {"lit", Row_Gouraud}, {"lit palette map", Row_Gouraud_Mapped},
+        {"palette map", Row_Mapped_Palette}, {"map", Row_Mapped}, {"flat glass", Row_Flat_Blend}, {"random glass", Row_Random_Blend},
+        {"lit glass", Row_Gouraud_Blend}, {"map glass", Row_Mapped_Blend}, {"keyed", Row_Mapped_Keyed},
+        {"keyed glass", Row_Mapped_Keyed_Blend}, {"lit palette glass", Row_Gouraud_Mapped_Blend}, {"lit keyed", Row_Gouraud_Mapped_Keyed},
+        {"lit keyed glass", Row_Gouraud_Mapped_Keyed_Blend}, {"additive", Row_Mapped_Additive},
+        {"lit additive", Row_Gouraud_Mapped_Additive}, {"square", Row_Square}, {"overlay square", Row_Square_Overlay}};
+    ASSERT_EQ(std::size(samples), std::size_t(Row_Count));
+    for (const std::int32_t depth : {15, 16}) {
+        Scene scene({depth, false});
+        Build_Showcase(scene, 320, 240);
+        for (const auto& [name, row] : samples) {
+            const Scene_Object* object = scene.Find(name);
+            ASSERT_TRUE(object != nullptr && object->record.face_count > 0) << name;
+            const Host_Material* material = object->record.faces[0]->material;
+            ASSERT_NE(material->render_data, nullptr) << name;
+            EXPECT_EQ(material->render_data->row, Row(row)) << name << " at depth " << depth;
+        }
+    }
+}
+
+TEST(Scene_Render, A_Viewport_Outside_The_Frame_Or_Another_Pixel_Depth_Is_Refused) {
+    Scene scene;
+    scene.Get_Camera().Set_Viewport({10, 10, 100, 100});
+    Frame small(100, 100, 16), wrong_depth(200, 200, 15);
+    EXPECT_EQ(scene.Render(small), -1);
+    EXPECT_EQ(scene.Render(wrong_depth), -1);
+}
+
+}  // namespace
+}  // namespace quorvel_host
