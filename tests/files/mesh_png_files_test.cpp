@@ -15,7 +15,10 @@
 namespace quorvel_host {
 namespace {
 
-const std::string dir = [] { char pattern[] = "/tmp/quorvel-files-XXXXXX"; return std::string(mkdtemp(pattern)) + "/"; }();
+const std::string dir = [] {
+    char pattern[] = "/tmp/quorvel-files-XXXXXX";
+    return std::string(mkdtemp(pattern) != nullptr ? pattern : "/tmp") + "/";
+}();
 
 std::string Write_File(const std::string& name, const std::string& bytes) {
     std::ofstream(dir + name, std::ios::binary) << bytes;
@@ -31,10 +34,7 @@ TEST(Mesh_Files, Obj_Cube_With_Materials_And_A_Keyed_Texture_Faces_Outwards) {
     Write_File("cube.mtl", "newmtl textured\nKd 1 1 1\nmap_Kd skin.png\nnewmtl plain\nKd 0.5 0.25 1\nd 0.5\nmap_Kd plain.png\n");
     Image skin(7, 7, Rgba{0, 128, 255, 255});
     skin.At(3, 3).a = 0;  // a hole makes the material colour-keyed
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = png.height = 7;
-    png.format = PNG_FORMAT_RGBA;
+    png_image png{.version = PNG_IMAGE_VERSION, .width = 7, .height = 7, .format = PNG_FORMAT_RGBA};  // keeps the alpha
     ASSERT_NE(png_image_write_to_file(&png, (dir + "skin.png").c_str(), 0, skin.pixels.data(), 0, nullptr), 0);
     std::string error;
     ASSERT_TRUE(Write_Png(dir + "plain.png", Image(4, 2, Rgba{9, 9, 9, 255}), error)) << error;
