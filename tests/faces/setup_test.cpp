@@ -25,7 +25,7 @@ std::uint32_t Host_Outcode(float x, float y, float z) {
 double Screen_X(double x, double z) { return 160.0 + 160.0 * x / z; }
 double Screen_Y(double y, double z) { return 120.0 - 120.0 * y / z; }
 
-// Clip slots called, by slot number (2 near .. 7 top), each passed on to the row's real function.
+// Clip slots called, by slot number (2 near .. 7 top), each passed on to the row's own function.
 std::vector<int> clip_calls;
 const Dispatch_Row* clip_target = nullptr;
 constexpr Clip_Function Dispatch_Row::*clip_slots[] = {&Dispatch_Row::clip_near,  &Dispatch_Row::clip_far,
@@ -48,12 +48,8 @@ struct Face_Scene {
     Host_Map map{};
     Host_Material material{};
     Face_Render_Data face_data{0x2A5F};
-    struct Stored_Face {
-        Host_Face face{};
-        std::vector<std::uint32_t> corners;
-        std::vector<Corner_Uv> uv;
-    };
-    std::deque<Stored_Face> faces;
+    std::deque<std::pair<Host_Face, std::vector<std::uint32_t>>> faces;
+    Corner_Uv uv[24];
 
     explicit Face_Scene(Row_Id id) {
         interface_state.services = services.Record();
@@ -66,130 +62,102 @@ struct Face_Scene {
         clip_calls.clear();
         material.render_data = &render_data, material.map = &map, map.image = &image;
         image.u_scale = 64.0f, image.v_scale = 32.0f;
+        std::fill(std::begin(uv), std::end(uv), Corner_Uv{0.5f, 0.25f});
     }
     ~Face_Scene() { Release_Face_Pools(); }
 
     void Vertex(std::uint32_t index, float x, float y, float z, float light = 0.0f) {
         services.Set_Vertex(index, x, y, z, Host_Outcode(x, y, z), light);
     }
-    void Vertex_On_Screen(std::uint32_t index, float sx, float sy, float z) {
-        Vertex(index, (sx - 160.0f) / 160.0f * z, (120.0f - sy) / 120.0f * z, z);
-    }
-    // Its normal is the cross product of its first two edges.
-    Host_Face* Face(const std::vector<std::uint32_t>& corners, std::vector<Corner_Uv> uv = {}) {
-        uv.resize(corners.size(), Corner_Uv{0.5f, 0.25f});
-        Stored_Face& stored = faces.emplace_back(Stored_Face{{}, corners, uv});
-        Host_Face& face = stored.face;
+    // Corners take their map coordinates from uv[]; the normal is the cross product of the first two edges.
+    Host_Face* Face(const std::vector<std::uint32_t>& corners) {
+        auto& [face, stored] = faces.emplace_back(Host_Face{}, corners);
         face.vertex_count = static_cast<std::int32_t>(corners.size());
-        face.vertex_indices = stored.corners.data(), face.corner_uv = stored.uv.data();
-        face.material = &material, face.render_data = &face_data, face.normal[2] = 1.0f;
+        face.vertex_indices = stored.data(), face.corner_uv = uv, face.material = &material, face.render_data = &face_data;
+        face.normal[2] = 1.0f;
         if (corners.size() < 3) return &face;
         const Camera_Vertex *v = services->camera_vertices, &a = v[corners[0]], &b = v[corners[1]], &c = v[corners[2]];
         const double e[3] = {b.x - a.x, b.y - a.y, b.z - a.z}, f[3] = {c.x - a.x, c.y - a.y, c.z - a.z};
-        for (int i = 0; i < 3; ++i)
-            face.normal[i] = static_cast<float>(e[(i + 1) % 3] * f[(i + 2) % 3] - e[(i + 2) % 3] * f[(i + 1) % 3]);
+        for (int i = 0; i < 3; ++i) face.normal[i] = float(e[(i + 1) % 3] * f[(i + 2) % 3] - e[(i + 2) % 3] * f[(i + 1) % 3]);
         return &face;
     }
-    // The one setup call most tests make.
     void Setup(const std::vector<std::uint32_t>& corners) { row.setup(&scene, Face(corners)); }
-    static Face_Pool& Opaque() { return faces_state.opaque; }
-    static Face_Pool& Translucent() { return faces_state.translucent; }
 };
+Face_Pool &opaque = faces_state.opaque, &translucent = faces_state.translucent, &overlay = faces_state.overlay;
 
 // What every record must satisfy whatever the host sent.
 void Check_Pool(const Face_Pool& pool) {
-    for (std::int32_t r = 0; r < pool.count; ++r) {
-        const Prepared_Face& face = pool.records[r];
-        ASSERT_GE(face.vertex_count, 1);
-        ASSERT_LE(face.vertex_count, max_face_vertices);
-        for (std::int32_t i = 0; i < face.vertex_count; ++i) {
-            ASSERT_TRUE(face.x[i] >= 0.0f && face.x[i] <= 320.0f) << face.x[i];
-            ASSERT_TRUE(face.y[i] >= 0.0f && face.y[i] <= 240.0f) << face.y[i];
-            ASSERT_EQ(face.y_row[i], Truncate_To_Int(face.y[i]));
+    for (const Prepared_Face* face = pool.records; face < pool.records + pool.count; ++face) {
+        ASSERT_TRUE(face->vertex_count >= 1 && face->vertex_count <= max_face_vertices);
+        for (std::int32_t i = 0; i < face->vertex_count; ++i) {
+            ASSERT_TRUE(face->x[i] >= 0.0f && face->x[i] <= 320.0f && face->y[i] >= 0.0f && face->y[i] <= 240.0f);
+            ASSERT_EQ(face->y_row[i], Truncate_To_Int(face->y[i]));
         }
-        ASSERT_EQ(face.first_span, -1);
-        if (&pool != &faces_state.overlay)
-            ASSERT_TRUE(std::isfinite(face.depth_0) && std::isfinite(face.depth_dx) && std::isfinite(face.depth_dy));
+        ASSERT_EQ(face->first_span, -1);
+        if (&pool != &overlay) ASSERT_TRUE(std::isfinite(face->depth_0 + face->depth_dx + face->depth_dy));
     }
 }
 
 TEST(Setup, Inside_Face_Fills_The_Record_And_Projects_Each_Vertex_Once_Per_Generation) {
     Face_Scene s(Row_Flat);
-    s.Vertex(0, -1.0f, 1.0f, 5.0f), s.Vertex(1, -1.5f, -1.0f, 6.0f), s.Vertex(2, 2.0f, -0.5f, 8.0f);
-    s.Vertex(3, 0.0f, 1.0f, 5.0f);
+    s.Vertex(0, -1.0f, 1.0f, 5.0f), s.Vertex(1, -1.5f, -1.0f, 6.0f), s.Vertex(2, 2.0f, -0.5f, 8.0f), s.Vertex(3, 0, 1, 5);
     s.Setup({0, 1, 2});
-    ASSERT_EQ(s.Opaque().count, 1);
+    ASSERT_EQ(opaque.count, 1);
     EXPECT_TRUE(clip_calls.empty());
-    const Prepared_Face& face = s.Opaque().records[0];
-    ASSERT_EQ(face.vertex_count, 3);
-    EXPECT_EQ(face.outcode_and, 63u);
+    const Prepared_Face& face = opaque.records[0];
+    EXPECT_TRUE(face.vertex_count == 3 && face.outcode_and == 63u);
     for (int i = 0; i < 3; ++i) {
         const Camera_Vertex& v = s.services->camera_vertices[i];
         EXPECT_NEAR(face.x[i], Screen_X(v.x, v.z), 1e-4);
         EXPECT_NEAR(face.y[i], Screen_Y(v.y, v.z), 1e-4);
         EXPECT_FLOAT_EQ(face.w[i], 1.0f / v.z);
-        EXPECT_EQ(face.y_row[i], static_cast<int>(std::trunc(Screen_Y(v.y, v.z))));
         EXPECT_EQ(s.services->vertex_stamps[i], 1u);
     }
-    EXPECT_EQ(face.material, &s.material);
-    EXPECT_EQ(face.face_colour, 0x2A5F);
-    EXPECT_EQ(face.first_span, -1);
+    EXPECT_TRUE(face.material == &s.material && face.face_colour == 0x2A5F && face.first_span == -1);
     EXPECT_TRUE(face.opaque == 1 && face.in_count == 0 && face.visible == 1);
     // The host moves vertex 0 within the same generation: a face sharing it reads the cache.
     s.Vertex(0, -2.0f, 1.0f, 5.0f);
     s.Setup({0, 2, 3});
-    EXPECT_FLOAT_EQ(s.Opaque().records[1].x[0], Screen_X(-1.0, 5.0));
+    EXPECT_FLOAT_EQ(opaque.records[1].x[0], Screen_X(-1.0, 5.0));
     s.services->transform_generation = 2;
     s.Setup({0, 2, 3});
-    ASSERT_EQ(s.Opaque().count, 3);
-    EXPECT_FLOAT_EQ(s.Opaque().records[2].x[0], Screen_X(-2.0, 5.0));
-    EXPECT_EQ(s.services->vertex_stamps[0], 2u);
-    EXPECT_EQ(s.services->vertex_stamps[1], 1u);
+    ASSERT_EQ(opaque.count, 3);
+    EXPECT_FLOAT_EQ(opaque.records[2].x[0], Screen_X(-2.0, 5.0));
+    EXPECT_TRUE(s.services->vertex_stamps[0] == 2u && s.services->vertex_stamps[1] == 1u);
 }
 
-TEST(Setup, Outcodes_Choose_The_Clip_Slots_And_Only_Unclipped_Faces_Use_The_Cache) {
+TEST(Setup, Outcodes_Choose_The_Clip_Slots_Only_Unclipped_Faces_Use_The_Cache_And_Sort_Depth_Is_The_Deepest_Z) {
     struct Case {
         float v[3][3];
         std::vector<int> calls;
-        int records;
+        int records, sort_depth;
         bool cached;
     };
     const Case cases[] = {
-        {{{-6, 0, 5}, {-9, 3, 6}, {-30, -40, 0.5f}}, {}, 0, false},                   // all left of x = -z
-        {{{-6, 0, 5}, {-2, -1, 6}, {-1, 1, 7}}, {5}, 1, true},                        // across the left edge
-        {{{0.8f, 0, 0.5f}, {0, 0, 5}, {0, 2, 5}}, {2, 4}, 1, false},                  // behind near, right at it
-        {{{-300, -300, 150}, {300, -300, 150}, {0, 300, -50}}, {2, 3, 4, 5, 6, 7}, 1, false},
-        {{{10.6f, -8.8f, 10}, {9.7f, -10.9f, 10}, {11.2f, -11.7f, 10}}, {4, 6}, 0, true},  // past a corner
+        {{{-6, 0, 5}, {-9, 3, 6}, {-30, -40, 0.5f}}, {}, 0, 0, false},  // all left of x = -z
+        {{{0, 0, 10.9f}, {1, 0, 12.2f}, {0, 1, 12.7f}}, {}, 1, 12, true},
+        {{{-6, 0, 5}, {-2, -1, 6}, {-1, 1, 7}}, {5}, 1, 7, true},      // across the left edge
+        {{{0.8f, 0, 0.5f}, {0, 0, 5}, {0, 2, 5}}, {2, 4}, 1, 5, false},  // behind near, right of x = z there
+        {{{-300, -300, 150}, {300, -300, 150}, {0, 300, -50}}, {2, 3, 4, 5, 6, 7}, 1, 100, false},
+        {{{10.6f, -8.8f, 10}, {9.7f, -10.9f, 10}, {11.2f, -11.7f, 10}}, {4, 6}, 0, 0, true},  // past a corner
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "first vertex x " << c.v[0][0]);
-        Face_Scene s(Row_Flat);
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        Face_Scene s(Row_Flat_Blend);
         for (int i = 0; i < 3; ++i) {
             s.Vertex(i, c.v[i][0], c.v[i][1], c.v[i][2]);
             s.services->projected_vertices[i] = {-9.0f, -9.0f, -9.0f, 0.0f};
         }
         s.Setup({0, 1, 2});
         EXPECT_EQ(clip_calls, c.calls);
-        EXPECT_EQ(s.Opaque().count, c.records);
-        Check_Pool(s.Opaque());
+        ASSERT_EQ(translucent.count, c.records);
+        Check_Pool(translucent);
+        if (c.records) EXPECT_TRUE(translucent.records[0].sort_depth == c.sort_depth && translucent.records[0].opaque == 0);
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(s.services->vertex_stamps[i], c.cached ? 1u : 0u);
             if (!c.cached) EXPECT_EQ(s.services->projected_vertices[i].x, -9.0f);
         }
     }
-}
-
-TEST(Setup, Sort_Depth_Is_The_Largest_Truncated_Camera_Z_After_The_Far_Clip) {
-    Face_Scene s(Row_Flat_Blend);
-    s.Vertex(0, 0.0f, 0.0f, 10.9f), s.Vertex(1, 1.0f, 0.0f, 12.2f), s.Vertex(2, 0.0f, 1.0f, 12.7f);
-    s.Vertex(3, 0.0f, 0.0f, 50.0f), s.Vertex(4, 10.0f, 0.0f, 60.0f), s.Vertex(5, 0.0f, 10.0f, 150.9f);
-    s.Setup({0, 1, 2});
-    s.Setup({3, 4, 5});
-    ASSERT_EQ(s.Translucent().count, 2);
-    EXPECT_EQ(s.Opaque().count, 0);
-    EXPECT_EQ(s.Translucent().records[0].sort_depth, 12);
-    EXPECT_EQ(s.Translucent().records[0].opaque, 0);
-    EXPECT_EQ(s.Translucent().records[1].sort_depth, 100);
 }
 
 TEST(Setup, Shade_And_Map_Coordinates_On_The_Cached_And_The_Clip_Path) {
@@ -198,22 +166,22 @@ TEST(Setup, Shade_And_Map_Coordinates_On_The_Cached_And_The_Clip_Path) {
         Face_Scene s(id);
         const float z[4] = {4, 5, 8, 0.5f}, light[4] = {100, 100, 25, 100};
         for (int i = 0; i < 4; ++i) s.Vertex(i, i == 1 ? 1.0f : 0.0f, i == 2 ? 1.0f : 0.0f, z[i], light[i]);
-        s.row.setup(&s.scene, s.Face({0, 1, 2}, {{0.5f, 0.25f}, {1.0f, 0.0f}, {-0.125f, 2.0f}}));
+        s.uv[1] = {1.0f, 0.0f}, s.uv[2] = {-0.125f, 2.0f};
+        s.Setup({0, 1, 2});
+        s.uv[1] = s.uv[2] = s.uv[0];
         s.Setup({1, 2, 3});  // vertex 3 is behind the near plane
-        const Face_Pool& pool = id == Row_Mapped_Blend ? s.Translucent() : s.Opaque();
+        const Face_Pool& pool = id == Row_Mapped_Blend ? translucent : opaque;
         ASSERT_EQ(pool.count, 2);
         const bool lit = id != Row_Mapped_Blend, mapped = id != Row_Gouraud;
         // Light x 64, times w only without a map; (scale x uv + 0.3) x 256 x w.
         const double u[3] = {0.5, 1.0, -0.125}, v[3] = {0.25, 0.0, 2.0};
-        const Prepared_Face& cached = pool.records[0];
         for (int i = 0; i < 3; ++i) {
-            if (lit) EXPECT_FLOAT_EQ(cached.shade[i], light[i] * 64.0f * (mapped ? 1.0f : 1.0f / z[i]));
-            if (mapped) EXPECT_NEAR(cached.u[i], (64.0 * u[i] + 0.3) * 256.0 / z[i], 1e-2);
-            if (mapped) EXPECT_NEAR(cached.v[i], (32.0 * v[i] + 0.3) * 256.0 / z[i], 1e-2);
+            if (lit) EXPECT_FLOAT_EQ(pool.records[0].shade[i], light[i] * 64.0f * (mapped ? 1.0f : 1.0f / z[i]));
+            if (mapped) EXPECT_NEAR(pool.records[0].u[i], (64.0 * u[i] + 0.3) * 256.0 / z[i], 1e-2);
+            if (mapped) EXPECT_NEAR(pool.records[0].v[i], (32.0 * v[i] + 0.3) * 256.0 / z[i], 1e-2);
         }
-        // The walk keeps vertex 2, the crossing on 2-3 (at z 1, 0.5 / 7.5 of the way
-        // from vertex 3), the crossing on 3-1, then vertex 1. Values are interpolated
-        // in camera space and only then times w.
+        // The walk keeps vertex 2, then the crossing on 2-3 (at z 1, 0.5 / 7.5 of the way
+        // from vertex 3); values are interpolated in camera space and only then times w.
         const Prepared_Face& clipped = pool.records[1];
         ASSERT_EQ(clipped.vertex_count, 4);
         EXPECT_EQ(clipped.w[1], 1.0f);
@@ -230,127 +198,105 @@ TEST(Setup, Depth_Plane_Gives_One_Over_Z_At_Every_Vertex) {
     for (int i = 0; i < 6; ++i) s.Vertex(i, v[i][0], v[i][1], v[i][2]);
     s.Setup({0, 1, 2});
     s.Setup({3, 4, 5});
-    ASSERT_EQ(s.Opaque().count, 2);
-    EXPECT_FLOAT_EQ(s.Opaque().records[0].depth_dx, -1.0f / 640.0f);
-    for (int r = 0; r < 2; ++r) {
-        const Prepared_Face& f = s.Opaque().records[r];
-        for (int i = 0; i < f.vertex_count; ++i)
-            EXPECT_NEAR(f.depth_0 + f.depth_dx * f.x[i] + f.depth_dy * f.y[i], f.w[i], 1e-4 * f.w[i]) << r << " " << i;
-    }
+    ASSERT_EQ(opaque.count, 2);
+    EXPECT_FLOAT_EQ(opaque.records[0].depth_dx, -1.0f / 640.0f);
+    for (const Prepared_Face* f = opaque.records; f < opaque.records + 2; ++f)
+        for (int i = 0; i < f->vertex_count; ++i)
+            EXPECT_NEAR(f->depth_0 + f->depth_dx * f->x[i] + f->depth_dy * f->y[i], f->w[i], 1e-4 * f->w[i]);
 }
 
 TEST(Setup, Large_Faces_Become_Fans_Sharing_Corner_0_And_Small_Ones_Pass_As_They_Are) {
     Face_Scene s(Row_Flat);
     std::vector<std::uint32_t> corners;  // a regular 12-gon at z 5
     for (int i = 0; i < 12; ++i) {
-        s.Vertex(i, static_cast<float>(2 * std::cos(i * std::numbers::pi / 6)), static_cast<float>(2 * std::sin(i * std::numbers::pi / 6)), 5);
+        s.Vertex(i, float(2 * std::cos(i * std::numbers::pi / 6)), float(2 * std::sin(i * std::numbers::pi / 6)), 5);
         corners.push_back(i);
     }
     s.Setup(corners);
-    ASSERT_EQ(s.Opaque().count, 2);
     const std::vector<std::vector<int>> pieces = {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 9, 10, 11}};
     for (int p = 0; p < 2; ++p) {
-        const Prepared_Face& face = s.Opaque().records[p];
-        ASSERT_EQ(face.vertex_count, static_cast<int>(pieces[p].size()));
+        ASSERT_EQ(opaque.records[p].vertex_count, static_cast<int>(pieces[p].size()));
         for (std::size_t i = 0; i < pieces[p].size(); ++i)
-            EXPECT_NEAR(face.x[i], Screen_X(s.services->camera_vertices[pieces[p][i]].x, 5), 1e-3);
-        EXPECT_FLOAT_EQ(face.depth_0, 0.2f);
+            EXPECT_NEAR(opaque.records[p].x[i], Screen_X(s.services->camera_vertices[pieces[p][i]].x, 5), 1e-3);
+        EXPECT_FLOAT_EQ(opaque.records[p].depth_0, 0.2f);
     }
     corners.pop_back();  // 11 corners leave a last piece of 3
     s.Setup(corners);
     // One or two corners inside everything are appended as they are; no corner, nothing.
     s.Setup({0}), s.Setup({0, 1}), s.Setup({});
-    ASSERT_EQ(s.Opaque().count, 6);
-    EXPECT_EQ(s.Opaque().records[3].vertex_count, 3);
-    EXPECT_EQ(s.Opaque().records[4].vertex_count, 1);
-    EXPECT_EQ(s.Opaque().records[5].vertex_count, 2);
+    ASSERT_EQ(opaque.count, 6);
+    EXPECT_TRUE(opaque.records[3].vertex_count == 3 && opaque.records[4].vertex_count == 1 &&
+                opaque.records[5].vertex_count == 2);
 }
 
 TEST(Setup, Faces_That_Cannot_Be_Drawn_Are_Not_Set_Up) {
-    const std::function<void(Face_Scene&, Host_Face&)> breaks[] = {
-        [](Face_Scene&, Host_Face&) {},  // the unbroken face, set up once
+    const std::function<void(Face_Scene&, Host_Face&)> spoilers[] = {
+        [](Face_Scene&, Host_Face&) {},  // the unspoilt face, set up once
         [](Face_Scene&, Host_Face& f) { f.normal[0] = 1, f.normal[1] = 0, f.normal[2] = 0; },  // plane through the eye
         [](Face_Scene&, Host_Face& f) { f.render_data = nullptr; },
         [](Face_Scene& s, Host_Face&) { s.services.Set_Vertex(1, 0, 0, 0, 63); },  // at the eye, "inside"
-        [](Face_Scene& s, Host_Face&) { s.map.image = nullptr; },
-        [](Face_Scene& s, Host_Face&) { s.material.map = nullptr; },
+        [](Face_Scene& s, Host_Face&) { s.map.image = nullptr; }, [](Face_Scene& s, Host_Face&) { s.material.map = nullptr; },
         [](Face_Scene& s, Host_Face&) { s.render_data.row = nullptr; },
         [](Face_Scene& s, Host_Face&) { s.material.render_data = nullptr; },
     };
-    for (const auto& spoil : breaks) {
+    for (const auto& spoil : spoilers) {
         Face_Scene s(Row_Mapped);
         s.Vertex(0, 0.0f, 0.0f, 5.0f), s.Vertex(1, 1.0f, 0.0f, 5.0f), s.Vertex(2, 0.0f, 1.0f, 5.0f);
         Host_Face* face = s.Face({0, 1, 2});
         spoil(s, *face);
         Setup_Face_Mapped(&s.scene, face);
-        EXPECT_EQ(s.Opaque().count, &spoil == &breaks[0] ? 1 : 0) << &spoil - breaks;
+        EXPECT_EQ(opaque.count, &spoil == spoilers ? 1 : 0) << &spoil - spoilers;
     }
 }
 
-// A quad placed by screen positions, each corner at its own depth.
-Host_Face* Quad_On_Screen(Face_Scene& s, const float (&corners)[4][3]) {
-    for (int i = 0; i < 4; ++i) s.Vertex_On_Screen(i, corners[i][0], corners[i][1], corners[i][2]);
-    return s.Face({0, 1, 2, 3}, {{0.0f, 0.0f}, {0.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}});
-}
-
-TEST(Square, Quads_Become_Squares_Of_Their_Larger_Half_Extent_Around_The_Centre) {
-    Face_Scene s(Row_Square);
-    for (int i = 0; i < 5; ++i) s.Vertex(i, 0.1f * i, 0.2f * (i % 2), 5.0f + i);
-    Setup_Face_Square(&s.scene, s.Face({0, 1, 2}));
-    Setup_Face_Square(&s.scene, s.Face({0, 1, 2, 3, 4}));
-    Setup_Face_Square_Overlay(&s.scene, s.Face({0, 1, 2}));
-    EXPECT_EQ(s.Translucent().capacity + faces_state.overlay.capacity, 0);
-    // Centre (150, 120); half extents 50 across and 10 down.
-    const float quad[4][3] = {{100, 110, 10}, {100, 130, 11}, {200, 130, 12}, {200, 110, 13}};
-    Setup_Face_Square(&s.scene, Quad_On_Screen(s, quad));
-    EXPECT_TRUE(clip_calls.empty());
-    ASSERT_EQ(s.Translucent().count, 1);
-    const Prepared_Face& face = s.Translucent().records[0];
-    ASSERT_EQ(face.vertex_count, 4);
-    const float expected[4][2] = {{100, 70}, {100, 170}, {200, 170}, {200, 70}};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(face.x[i], expected[i][0], 1e-3) << i;
-        EXPECT_NEAR(face.y[i], expected[i][1], 1e-3) << i;
-        // w and the map coordinates stay with their corners.
-        EXPECT_FLOAT_EQ(face.w[i], 1.0f / quad[i][2]) << i;
-        EXPECT_NEAR(face.u[i], (64.0 * (i >= 2) + 0.3) * 256.0 / quad[i][2], 1e-2) << i;
-    }
-    EXPECT_EQ(face.sort_depth, 13);
-    EXPECT_TRUE(face.depth_dx == 0.0f && face.depth_dy == 0.0f && face.opaque == 0 && face.visible == 1);
-    EXPECT_FLOAT_EQ(face.depth_0, 1.0f / 10.0f);
-    // A tall one is sized by its height; the overlay member fills its own list.
-    s.services->transform_generation = 2;
-    const float tall[4][3] = {{150, 20, 10}, {150, 220, 10}, {170, 220, 10}, {170, 20, 10}};
-    Setup_Face_Square_Overlay(&s.scene, Quad_On_Screen(s, tall));
-    ASSERT_EQ(faces_state.overlay.count, 1);
-    EXPECT_NEAR(faces_state.overlay.records[0].x[0], 60.0f, 1e-3);
-    EXPECT_NEAR(faces_state.overlay.records[0].x[2], 260.0f, 1e-3);
-    EXPECT_EQ(faces_state.overlay.records[0].sort_depth, 10);
-}
-
-TEST(Square, Only_Screen_Edges_Clip_Squares_After_Squaring) {
+TEST(Square, Quads_Become_Squares_Of_Their_Larger_Half_Extent_Clipped_Only_By_Screen_Edges) {
     struct Case {
-        float quad[4][3];
-        bool lying;  // the host calls every corner inside
+        float quad[4][3];  // screen x, y and camera z per corner
+        bool lying;        // the host calls every corner inside
         std::vector<int> calls;
-        int records;
+        float left, right;  // of the square drawn; equal when none is
     };
     const Case cases[] = {
-        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 10}, {120, 110, 0.5f}}, false, {}, 0},  // behind near
-        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 150}, {120, 110, 10}}, false, {}, 0},   // past far
-        {{{290, 80, 10}, {300, 160, 10}, {310, 160, 10}, {300, 80, 10}}, false, {4}, 1},      // grows past the right
-        {{{-60, 100, 10}, {-60, 120, 10}, {-40, 120, 10}, {-40, 100, 10}}, true, {5}, 0},     // wholly left
+        {{{100, 110, 10}, {100, 130, 11}, {200, 130, 12}, {200, 110, 13}}, false, {}, 100, 200},  // wide
+        {{{150, 20, 10}, {150, 220, 10}, {170, 220, 10}, {170, 20, 10}}, false, {}, 60, 260},      // tall
+        {{{290, 80, 10}, {300, 160, 10}, {310, 160, 10}, {300, 80, 10}}, false, {4}, 260, 320},    // grows past the right
+        {{{-60, 100, 10}, {-60, 120, 10}, {-40, 120, 10}, {-40, 100, 10}}, true, {5}, 0, 0},      // wholly left
+        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 10}, {120, 110, 0.5f}}, false, {}, 0, 0},   // behind near
+        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 150}, {120, 110, 10}}, false, {}, 0, 0},    // past far
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         Face_Scene s(Row_Square);
-        Host_Face* face = Quad_On_Screen(s, c.quad);
-        if (c.lying)
-            for (int i = 0; i < 4; ++i) s.services->vertex_outcodes[i] = 63;
-        Setup_Face_Square(&s.scene, face);
+        for (int i = 0; i < 4; ++i) {
+            const float sx = c.quad[i][0], sy = c.quad[i][1], z = c.quad[i][2];
+            s.Vertex(i, (sx - 160.0f) / 160.0f * z, (120.0f - sy) / 120.0f * z, z);
+            if (c.lying) s.services->vertex_outcodes[i] = 63;
+            s.uv[i] = {i >= 2 ? 1.0f : 0.0f, i % 3 ? 1.0f : 0.0f};
+        }
+        Setup_Face_Square(&s.scene, s.Face({0, 1, 2, 3}));
         EXPECT_EQ(clip_calls, c.calls);
-        ASSERT_EQ(s.Translucent().count, c.records);
-        Check_Pool(s.Translucent());
-        if (c.records == 1) EXPECT_EQ(s.Translucent().records[0].x[2], 320.0f);
+        ASSERT_EQ(translucent.count, c.left != c.right ? 1 : 0);
+        Check_Pool(translucent);
+        if (translucent.count == 0) continue;
+        const Prepared_Face& face = translucent.records[0];
+        EXPECT_TRUE(face.vertex_count == 4 && face.sort_depth == int(c.quad[3][2]) && face.opaque == 0);
+        EXPECT_NEAR(std::fmin(face.x[0], face.x[1]), c.left, 1e-3);
+        EXPECT_NEAR(std::fmax(face.x[2], face.x[3]), c.right, 1e-3);
+        if (&c != cases) continue;
+        // Centre (150, 120): half 50 down as across. w and the map coordinates stay with
+        // their corners; the depth is the first corner's.
+        const float y[4] = {70, 170, 170, 70};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_NEAR(face.y[i], y[i], 1e-3);
+            EXPECT_FLOAT_EQ(face.w[i], 1.0f / c.quad[i][2]);
+            EXPECT_NEAR(face.u[i], (64.0 * (i >= 2) + 0.3) * 256.0 / c.quad[i][2], 1e-2);
+        }
+        EXPECT_TRUE(face.depth_dx == 0.0f && face.depth_dy == 0.0f && face.depth_0 == 1.0f / 10.0f);
+        // The overlay member fills its own list; other corner counts give nothing.
+        Setup_Face_Square_Overlay(&s.scene, s.Face({0, 1, 2, 3}));
+        Setup_Face_Square_Overlay(&s.scene, s.Face({0, 1, 2}));
+        Setup_Face_Square(&s.scene, s.Face({0, 1, 2, 3, 0}));
+        EXPECT_TRUE(overlay.count == 1 && translucent.count == 1);
     }
 }
 
@@ -367,8 +313,7 @@ TEST(Random_Faces, Every_Row_Keeps_Its_Records_Inside_The_Viewport) {
             const int count = random() % 4 == 0 ? 1 + random() % 24 : 3 + random() % 4;
             const float cx = uniform(-40, 40), cy = uniform(-40, 40), cz = uniform(-20, 130);
             const float radius = random() % 3 == 0 ? uniform(50, 400) : uniform(0.5f, 30);
-            const float a[3] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)};
-            const float b[3] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)};
+            const float a[3] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)}, b[3] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)};
             const bool scattered = random() % 5 == 0, truthful = random() % 5 != 0;
             std::vector<std::uint32_t> corners;
             for (int i = 0; i < count; ++i) {
@@ -376,18 +321,15 @@ TEST(Random_Faces, Every_Row_Keeps_Its_Records_Inside_The_Viewport) {
                 const float c = scattered ? uniform(-1, 1) : std::cos(angle), d = scattered ? uniform(-1, 1) : std::sin(angle);
                 const float x = cx + radius * (c * a[0] + d * b[0]), y = cy + radius * (c * a[1] + d * b[1]);
                 const float z = cz + radius * (c * a[2] + d * b[2]);
-                const std::uint32_t index = (n % 8) * 24 + i;
-                s.services.Set_Vertex(index, x, y, z, truthful ? Host_Outcode(x, y, z) : random() % 2 ? 63u : random() & 63u,
-                                      uniform(0, 255));
-                corners.push_back(index);
+                corners.push_back((n % 8) * 24 + i);
+                const std::uint32_t lie = random() % 2 ? 63u : random() & 63u;
+                s.services.Set_Vertex(corners.back(), x, y, z, truthful ? Host_Outcode(x, y, z) : lie, uniform(0, 255));
             }
             s.Setup(corners);
         }
         // Plenty of work reached the records; squares take only quads inside near and far.
-        const std::int32_t prepared = s.Opaque().count + s.Translucent().count + faces_state.overlay.count;
-        EXPECT_GT(prepared, id == Row_Square || id == Row_Square_Overlay ? 20 : 300);
-        for (const Face_Pool* pool : {&faces_state.opaque, &faces_state.translucent, &faces_state.overlay})
-            Check_Pool(*pool);
+        EXPECT_GT(opaque.count + translucent.count + overlay.count, id == Row_Square || id == Row_Square_Overlay ? 20 : 300);
+        for (const Face_Pool* pool : {&opaque, &translucent, &overlay}) Check_Pool(*pool);
     }
 }
 
