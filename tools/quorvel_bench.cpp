@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -248,20 +249,22 @@ void Bench_Filler(benchmark::State& state, const Filler_Case& c) {
         benchmark::Counter(Covered_Pixels(*face) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// Medians of 9 runs unless the caller chose the repetitions or the report.
+// Medians of 9 runs of at least 0.2 s each, unless the caller chose them.
 std::vector<char*> Arguments_With_Defaults(int argc, char** argv) {
     static char repetitions[] = "--benchmark_repetitions=9";
     static char aggregates[] = "--benchmark_report_aggregates_only=true";
-    bool chose_repetitions = false, chose_report = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        chose_repetitions |= a.rfind("--benchmark_repetitions", 0) == 0;
-        chose_report |= a.rfind("--benchmark_report_aggregates_only", 0) == 0 ||
-                        a.rfind("--benchmark_display_aggregates_only", 0) == 0;
-    }
+    static char min_time[] = "--benchmark_min_time=0.2";
+    const auto chose = [&](std::initializer_list<const char*> flags) {
+        for (int i = 1; i < argc; ++i)
+            for (const char* flag : flags)
+                if (std::string(argv[i]).rfind(flag, 0) == 0) return true;
+        return false;
+    };
     std::vector<char*> arguments(argv, argv + argc);
-    if (!chose_repetitions) arguments.push_back(repetitions);
-    if (!chose_report) arguments.push_back(aggregates);
+    if (!chose({"--benchmark_repetitions"})) arguments.push_back(repetitions);
+    if (!chose({"--benchmark_report_aggregates_only", "--benchmark_display_aggregates_only"}))
+        arguments.push_back(aggregates);
+    if (!chose({"--benchmark_min_time"})) arguments.push_back(min_time);
     arguments.push_back(nullptr);
     return arguments;
 }
