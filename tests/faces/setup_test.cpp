@@ -5,10 +5,10 @@
 // inside the viewport; under the asan build also inside the record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <functional>
-#include <numbers>
 #include <random>
 #include <vector>
 
@@ -88,12 +88,11 @@ Face_Pool &opaque = faces_state.opaque, &translucent = faces_state.translucent, 
 // What every record must satisfy whatever the host sent.
 void Check_Pool(const Face_Pool& pool) {
     for (const Prepared_Face* face = pool.records; face < pool.records + pool.count; ++face) {
-        ASSERT_TRUE(face->vertex_count >= 1 && face->vertex_count <= max_face_vertices);
+        ASSERT_TRUE(face->vertex_count >= 1 && face->vertex_count <= max_face_vertices && face->first_span == -1);
         for (std::int32_t i = 0; i < face->vertex_count; ++i) {
             ASSERT_TRUE(face->x[i] >= 0.0f && face->x[i] <= 320.0f && face->y[i] >= 0.0f && face->y[i] <= 240.0f);
             ASSERT_EQ(face->y_row[i], Truncate_To_Int(face->y[i]));
         }
-        ASSERT_EQ(face->first_span, -1);
         if (&pool != &overlay) ASSERT_TRUE(std::isfinite(face->depth_0 + face->depth_dx + face->depth_dy));
     }
 }
@@ -103,37 +102,29 @@ TEST(Setup, Inside_Face_Fills_The_Record_And_Projects_Each_Vertex_Once_Per_Gener
     s.Vertex(0, -1.0f, 1.0f, 5.0f), s.Vertex(1, -1.5f, -1.0f, 6.0f), s.Vertex(2, 2.0f, -0.5f, 8.0f), s.Vertex(3, 0, 1, 5);
     s.Setup({0, 1, 2});
     ASSERT_EQ(opaque.count, 1);
-    EXPECT_TRUE(clip_calls.empty());
     const Prepared_Face& face = opaque.records[0];
-    EXPECT_TRUE(face.vertex_count == 3 && face.outcode_and == 63u);
+    EXPECT_TRUE(clip_calls.empty() && face.vertex_count == 3 && face.outcode_and == 63u);
     for (int i = 0; i < 3; ++i) {
         const Camera_Vertex& v = s.services->camera_vertices[i];
         EXPECT_NEAR(face.x[i], Screen_X(v.x, v.z), 1e-4);
         EXPECT_NEAR(face.y[i], Screen_Y(v.y, v.z), 1e-4);
-        EXPECT_FLOAT_EQ(face.w[i], 1.0f / v.z);
-        EXPECT_EQ(s.services->vertex_stamps[i], 1u);
+        EXPECT_TRUE(face.w[i] == 1.0f / v.z && s.services->vertex_stamps[i] == 1u);
     }
     EXPECT_TRUE(face.material == &s.material && face.face_colour == 0x2A5F && face.first_span == -1);
     EXPECT_TRUE(face.opaque == 1 && face.in_count == 0 && face.visible == 1);
     // The host moves vertex 0 within the same generation: a face sharing it reads the cache.
     s.Vertex(0, -2.0f, 1.0f, 5.0f);
     s.Setup({0, 2, 3});
-    EXPECT_FLOAT_EQ(opaque.records[1].x[0], Screen_X(-1.0, 5.0));
     s.services->transform_generation = 2;
     s.Setup({0, 2, 3});
     ASSERT_EQ(opaque.count, 3);
+    EXPECT_FLOAT_EQ(opaque.records[1].x[0], Screen_X(-1.0, 5.0));
     EXPECT_FLOAT_EQ(opaque.records[2].x[0], Screen_X(-2.0, 5.0));
     EXPECT_TRUE(s.services->vertex_stamps[0] == 2u && s.services->vertex_stamps[1] == 1u);
 }
 
 TEST(Setup, Outcodes_Choose_The_Clip_Slots_Only_Unclipped_Faces_Use_The_Cache_And_Sort_Depth_Is_The_Deepest_Z) {
-    struct Case {
-        float v[3][3];
-        std::vector<int> calls;
-        int records, sort_depth;
-        bool cached;
-    };
-    const Case cases[] = {
+    const struct { float v[3][3]; std::vector<int> calls; int records, sort_depth; bool cached; } cases[] = {
         {{{-6, 0, 5}, {-9, 3, 6}, {-30, -40, 0.5f}}, {}, 0, 0, false},  // all left of x = -z
         {{{0, 0, 10.9f}, {1, 0, 12.2f}, {0, 1, 12.7f}}, {}, 1, 12, true},
         {{{-6, 0, 5}, {-2, -1, 6}, {-1, 1, 7}}, {5}, 1, 7, true},      // across the left edge
@@ -141,7 +132,7 @@ TEST(Setup, Outcodes_Choose_The_Clip_Slots_Only_Unclipped_Faces_Use_The_Cache_An
         {{{-300, -300, 150}, {300, -300, 150}, {0, 300, -50}}, {2, 3, 4, 5, 6, 7}, 1, 100, false},
         {{{10.6f, -8.8f, 10}, {9.7f, -10.9f, 10}, {11.2f, -11.7f, 10}}, {4, 6}, 0, 0, true},  // past a corner
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         Face_Scene s(Row_Flat_Blend);
         for (int i = 0; i < 3; ++i) {
@@ -183,50 +174,44 @@ TEST(Setup, Shade_And_Map_Coordinates_On_The_Cached_And_The_Clip_Path) {
         // The walk keeps vertex 2, then the crossing on 2-3 (at z 1, 0.5 / 7.5 of the way
         // from vertex 3); values are interpolated in camera space and only then times w.
         const Prepared_Face& clipped = pool.records[1];
-        ASSERT_EQ(clipped.vertex_count, 4);
-        EXPECT_EQ(clipped.w[1], 1.0f);
+        ASSERT_TRUE(clipped.vertex_count == 4 && clipped.w[1] == 1.0f);
         if (lit) EXPECT_FLOAT_EQ(clipped.shade[0], 1600.0f * (mapped ? 1.0f : 1.0f / 8.0f));
         if (lit) EXPECT_NEAR(clipped.shade[1], 6400.0 + (1600.0 - 6400.0) * 0.5 / 7.5, 1e-2);
         if (mapped) EXPECT_NEAR(clipped.u[1], (64.0 * 0.5 + 0.3) * 256.0, 1e-2);
     }
 }
 
-TEST(Setup, Depth_Plane_Gives_One_Over_Z_At_Every_Vertex) {
+TEST(Setup, Depth_Plane_Gives_One_Over_Z_At_Every_Vertex_Of_Every_Fan_Piece) {
     Face_Scene s(Row_Flat);
-    // The plane z = 4 + x, and a tilted face through the near plane and the right edge.
-    const float v[6][3] = {{0, 0, 4}, {1, 0, 5}, {0, 1, 4}, {-2, -1, 3}, {3, -2, 0.25f}, {1, 4, 9}};
-    for (int i = 0; i < 6; ++i) s.Vertex(i, v[i][0], v[i][1], v[i][2]);
-    s.Setup({0, 1, 2});
-    s.Setup({3, 4, 5});
-    ASSERT_EQ(opaque.count, 2);
-    EXPECT_FLOAT_EQ(opaque.records[0].depth_dx, -1.0f / 640.0f);
-    for (const Prepared_Face* f = opaque.records; f < opaque.records + 2; ++f)
-        for (int i = 0; i < f->vertex_count; ++i)
-            EXPECT_NEAR(f->depth_0 + f->depth_dx * f->x[i] + f->depth_dy * f->y[i], f->w[i], 1e-4 * f->w[i]);
-}
-
-TEST(Setup, Large_Faces_Become_Fans_Sharing_Corner_0_And_Small_Ones_Pass_As_They_Are) {
-    Face_Scene s(Row_Flat);
-    std::vector<std::uint32_t> corners;  // a regular 12-gon at z 5
+    // A tilted face through the near plane and the right edge; a regular 12-gon
+    // in the plane z = 5 - x / 4, which becomes pieces of 10 and 4 corners around corner 0.
+    const float v[3][3] = {{-2, -1, 3}, {3, -2, 0.25f}, {1, 4, 9}};
+    std::vector<std::uint32_t> corners;
+    for (int i = 0; i < 3; ++i) s.Vertex(20 + i, v[i][0], v[i][1], v[i][2]);
     for (int i = 0; i < 12; ++i) {
-        s.Vertex(i, float(2 * std::cos(i * std::numbers::pi / 6)), float(2 * std::sin(i * std::numbers::pi / 6)), 5);
+        const float x = 2.0f * std::cos(float(i) * 0.52359878f);
+        s.Vertex(i, x, 2.0f * std::sin(float(i) * 0.52359878f), 5.0f - x / 4.0f);
         corners.push_back(i);
     }
+    s.Setup({20, 21, 22});
     s.Setup(corners);
-    const std::vector<std::vector<int>> pieces = {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 9, 10, 11}};
-    for (int p = 0; p < 2; ++p) {
-        ASSERT_EQ(opaque.records[p].vertex_count, static_cast<int>(pieces[p].size()));
-        for (std::size_t i = 0; i < pieces[p].size(); ++i)
-            EXPECT_NEAR(opaque.records[p].x[i], Screen_X(s.services->camera_vertices[pieces[p][i]].x, 5), 1e-3);
-        EXPECT_FLOAT_EQ(opaque.records[p].depth_0, 0.2f);
-    }
     corners.pop_back();  // 11 corners leave a last piece of 3
     s.Setup(corners);
     // One or two corners inside everything are appended as they are; no corner, nothing.
     s.Setup({0}), s.Setup({0, 1}), s.Setup({});
-    ASSERT_EQ(opaque.count, 6);
-    EXPECT_TRUE(opaque.records[3].vertex_count == 3 && opaque.records[4].vertex_count == 1 &&
-                opaque.records[5].vertex_count == 2);
+    ASSERT_EQ(opaque.count, 7);
+    const std::vector<int> counts = {0, 10, 4, 10, 3, 1, 2};
+    for (int r = 0; r < 7; ++r) {
+        const Prepared_Face& f = opaque.records[r];
+        if (r > 0) EXPECT_EQ(f.vertex_count, counts[r]) << r;
+        for (int i = 0; i < f.vertex_count && r < 5; ++i)
+            EXPECT_NEAR(f.depth_0 + f.depth_dx * f.x[i] + f.depth_dy * f.y[i], f.w[i], 1e-4 * f.w[i]) << r << " " << i;
+    }
+    // The second piece starts at corner 0 and goes on from corner 9, where the first ended.
+    const Camera_Vertex* at = s.services->camera_vertices;
+    EXPECT_NEAR(opaque.records[2].x[0], Screen_X(at[0].x, at[0].z), 1e-3);
+    EXPECT_NEAR(opaque.records[2].x[1], Screen_X(at[9].x, at[9].z), 1e-3);
+    EXPECT_NEAR(opaque.records[1].x[9], Screen_X(at[9].x, at[9].z), 1e-3);
 }
 
 TEST(Setup, Faces_That_Cannot_Be_Drawn_Are_Not_Set_Up) {
@@ -237,8 +222,7 @@ TEST(Setup, Faces_That_Cannot_Be_Drawn_Are_Not_Set_Up) {
         [](Face_Scene& s, Host_Face&) { s.services.Set_Vertex(1, 0, 0, 0, 63); },  // at the eye, "inside"
         [](Face_Scene& s, Host_Face&) { s.map.image = nullptr; }, [](Face_Scene& s, Host_Face&) { s.material.map = nullptr; },
         [](Face_Scene& s, Host_Face&) { s.render_data.row = nullptr; },
-        [](Face_Scene& s, Host_Face&) { s.material.render_data = nullptr; },
-    };
+        [](Face_Scene& s, Host_Face&) { s.material.render_data = nullptr; }};
     for (const auto& spoil : spoilers) {
         Face_Scene s(Row_Mapped);
         s.Vertex(0, 0.0f, 0.0f, 5.0f), s.Vertex(1, 1.0f, 0.0f, 5.0f), s.Vertex(2, 0.0f, 1.0f, 5.0f);
@@ -250,21 +234,17 @@ TEST(Setup, Faces_That_Cannot_Be_Drawn_Are_Not_Set_Up) {
 }
 
 TEST(Square, Quads_Become_Squares_Of_Their_Larger_Half_Extent_Clipped_Only_By_Screen_Edges) {
-    struct Case {
-        float quad[4][3];  // screen x, y and camera z per corner
-        bool lying;        // the host calls every corner inside
-        std::vector<int> calls;
-        float left, right;  // of the square drawn; equal when none is
+    // Screen x, y and camera z per corner; whether the host calls every corner
+    // inside; the clip slots called; the square drawn (left, top, right, bottom), if any.
+    const struct { float quad[4][3]; bool lying; std::vector<int> calls; float box[4]; } cases[] = {
+        {{{100, 110, 10}, {100, 130, 11}, {200, 130, 12}, {200, 110, 13}}, false, {}, {100, 70, 200, 170}},  // wide
+        {{{150, 20, 10}, {150, 220, 10}, {170, 220, 10}, {170, 20, 10}}, false, {}, {60, 20, 260, 220}},     // tall
+        {{{290, 80, 10}, {300, 160, 10}, {310, 160, 10}, {300, 80, 10}}, false, {4}, {260, 80, 320, 160}},   // grows past the right
+        {{{-60, 100, 10}, {-60, 120, 10}, {-40, 120, 10}, {-40, 100, 10}}, true, {5}, {}},                   // wholly left
+        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 10}, {120, 110, 0.5f}}, false, {}, {}},                 // behind near
+        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 150}, {120, 110, 10}}, false, {}, {}},                  // past far
     };
-    const Case cases[] = {
-        {{{100, 110, 10}, {100, 130, 11}, {200, 130, 12}, {200, 110, 13}}, false, {}, 100, 200},  // wide
-        {{{150, 20, 10}, {150, 220, 10}, {170, 220, 10}, {170, 20, 10}}, false, {}, 60, 260},      // tall
-        {{{290, 80, 10}, {300, 160, 10}, {310, 160, 10}, {300, 80, 10}}, false, {4}, 260, 320},    // grows past the right
-        {{{-60, 100, 10}, {-60, 120, 10}, {-40, 120, 10}, {-40, 100, 10}}, true, {5}, 0, 0},      // wholly left
-        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 10}, {120, 110, 0.5f}}, false, {}, 0, 0},   // behind near
-        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 150}, {120, 110, 10}}, false, {}, 0, 0},    // past far
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         Face_Scene s(Row_Square);
         for (int i = 0; i < 4; ++i) {
@@ -275,23 +255,19 @@ TEST(Square, Quads_Become_Squares_Of_Their_Larger_Half_Extent_Clipped_Only_By_Sc
         }
         Setup_Face_Square(&s.scene, s.Face({0, 1, 2, 3}));
         EXPECT_EQ(clip_calls, c.calls);
-        ASSERT_EQ(translucent.count, c.left != c.right ? 1 : 0);
+        ASSERT_EQ(translucent.count, c.box[2] > 0 ? 1 : 0);
         Check_Pool(translucent);
         if (translucent.count == 0) continue;
         const Prepared_Face& face = translucent.records[0];
         EXPECT_TRUE(face.vertex_count == 4 && face.sort_depth == int(c.quad[3][2]) && face.opaque == 0);
-        EXPECT_NEAR(std::fmin(face.x[0], face.x[1]), c.left, 1e-3);
-        EXPECT_NEAR(std::fmax(face.x[2], face.x[3]), c.right, 1e-3);
+        EXPECT_NEAR(*std::min_element(face.x, face.x + 4), c.box[0], 1e-3);
+        EXPECT_NEAR(*std::min_element(face.y, face.y + 4), c.box[1], 1e-3);
+        EXPECT_NEAR(*std::max_element(face.x, face.x + 4), c.box[2], 1e-3);
+        EXPECT_NEAR(*std::max_element(face.y, face.y + 4), c.box[3], 1e-3);
         if (&c != cases) continue;
-        // Centre (150, 120): half 50 down as across. w and the map coordinates stay with
-        // their corners; the depth is the first corner's.
-        const float y[4] = {70, 170, 170, 70};
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_NEAR(face.y[i], y[i], 1e-3);
-            EXPECT_FLOAT_EQ(face.w[i], 1.0f / c.quad[i][2]);
-            EXPECT_NEAR(face.u[i], (64.0 * (i >= 2) + 0.3) * 256.0 / c.quad[i][2], 1e-2);
-        }
-        EXPECT_TRUE(face.depth_dx == 0.0f && face.depth_dy == 0.0f && face.depth_0 == 1.0f / 10.0f);
+        // w and the map coordinates stay with their corners; the depth is the first corner's.
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(face.u[i], (64.0 * (i >= 2) + 0.3) * 256.0 / c.quad[i][2], 1e-2);
+        EXPECT_TRUE(face.w[3] == 1.0f / 13.0f && face.depth_dx == 0.0f && face.depth_dy == 0.0f && face.depth_0 == 0.1f);
         // The overlay member fills its own list; other corner counts give nothing.
         Setup_Face_Square_Overlay(&s.scene, s.Face({0, 1, 2, 3}));
         Setup_Face_Square_Overlay(&s.scene, s.Face({0, 1, 2}));
@@ -311,7 +287,7 @@ TEST(Random_Faces, Every_Row_Keeps_Its_Records_Inside_The_Viewport) {
             // in a random plane, or scattered; one in five with lying outcodes.
             s.services->transform_generation += 1;
             const int count = random() % 4 == 0 ? 1 + random() % 24 : 3 + random() % 4;
-            const float cx = uniform(-40, 40), cy = uniform(-40, 40), cz = uniform(-20, 130);
+            const float centre[3] = {uniform(-40, 40), uniform(-40, 40), uniform(-20, 130)};
             const float radius = random() % 3 == 0 ? uniform(50, 400) : uniform(0.5f, 30);
             const float a[3] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)}, b[3] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)};
             const bool scattered = random() % 5 == 0, truthful = random() % 5 != 0;
@@ -319,11 +295,11 @@ TEST(Random_Faces, Every_Row_Keeps_Its_Records_Inside_The_Viewport) {
             for (int i = 0; i < count; ++i) {
                 const float angle = 6.2831853f * float(i) / float(count);
                 const float c = scattered ? uniform(-1, 1) : std::cos(angle), d = scattered ? uniform(-1, 1) : std::sin(angle);
-                const float x = cx + radius * (c * a[0] + d * b[0]), y = cy + radius * (c * a[1] + d * b[1]);
-                const float z = cz + radius * (c * a[2] + d * b[2]);
+                float p[3];
+                for (int k = 0; k < 3; ++k) p[k] = centre[k] + radius * (c * a[k] + d * b[k]);
                 corners.push_back((n % 8) * 24 + i);
                 const std::uint32_t lie = random() % 2 ? 63u : random() & 63u;
-                s.services.Set_Vertex(corners.back(), x, y, z, truthful ? Host_Outcode(x, y, z) : lie, uniform(0, 255));
+                s.services.Set_Vertex(corners.back(), p[0], p[1], p[2], truthful ? Host_Outcode(p[0], p[1], p[2]) : lie, uniform(0, 255));
             }
             s.Setup(corners);
         }

@@ -7,22 +7,17 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <vector>
 
 #include "core/materials.h"
 #include "core/services.h"
 #include "faces/faces.h"
-#include "frame/frame.h"
-#include "interface/interface.h"
 #include "quorvel/quorvel_soft.h"
 
 namespace {
 
-using quorvel_host::Colour;
-using quorvel_host::Map;
-using quorvel_host::Material;
+using quorvel_host::Colour, quorvel_host::Map, quorvel_host::Material;
 using Kind = quorvel_host::Memory_Call_Kind;
 constexpr std::uint32_t Texels = 16, short_table = 64, long_table = 64 * 256;
 
@@ -33,9 +28,7 @@ protected:
         ASSERT_EQ(Quorvel_Init_Render_Dll(services.Record()), 1);
         Log().Reset();
     }
-    void TearDown() override {
-        for (Host_Material* record : added) Quorvel_Release_Material_Dll(record);
-    }
+    void TearDown() override { std::for_each(added.begin(), added.end(), Quorvel_Release_Material_Dll); }
     // A material the library knows; released when the test ends unless released before.
     Material& Added(Map* map = nullptr) {
         Material& material = materials.emplace_back();
@@ -69,14 +62,7 @@ protected:
 enum Map_Kind { None, Texel, Palette, No_Image, No_Palette };
 
 TEST_F(Materials, Selection_Picks_The_Row_And_Table_The_Rules_Give_And_Rows_Keep_The_Last_Mode) {
-    struct Case {
-        Map_Kind map;
-        std::int32_t mode;
-        std::uint32_t flags;
-        Row_Id row;
-        std::uint32_t table;
-    };
-    const Case cases[] = {
+    const struct { Map_Kind map; std::int32_t mode; std::uint32_t flags; Row_Id row; std::uint32_t table; } cases[] = {
         // Mode 0 without a palette map: the unlit rows by the whole flags word, no table.
         // A row that would read a missing map, image or palette becomes Row_Flat.
         {None, 0, 0x000, Row_Flat, 0}, {Texel, 0, 0x001, Row_Mapped, 0}, {None, 0, 0x001, Row_Flat, 0},
@@ -107,7 +93,7 @@ TEST_F(Materials, Selection_Picks_The_Row_And_Table_The_Rules_Give_And_Rows_Keep
     no_image.Drop_Image(), no_palette.Drop_Palette();
     Map* const maps[] = {nullptr, &texel, &palette, &no_image, &no_palette};
     std::int32_t last_mode[Row_Count] = {};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "map " << c.map << " mode " << c.mode << " flags " << std::hex << c.flags);
         Material& material = Added(maps[c.map]);
         EXPECT_EQ(Select(material, c.mode, c.flags), c.row);
@@ -122,17 +108,14 @@ TEST_F(Materials, Selection_Picks_The_Row_And_Table_The_Rules_Give_And_Rows_Keep
 }
 
 TEST_F(Materials, Flags_Are_Recomputed_Kept_Or_Stored_And_The_Mode_Read_From_The_Material) {
-    struct Case {
-        bool map;
-        std::int32_t transparency, kind;
-        std::uint32_t flags;
-    };
-    const Case cases[] = {{false, 0, 0, 0x000},  {true, 0, 0, 0x001},   {false, 50, 0, 0x004}, {false, 30, 0, 0x008},
-                          {false, -1, 0, 0x008}, {false, 0, 1, 0x002},  {false, 0, 2, 0x040},  {false, 0, 10, 0x100},
-                          {false, 0, 11, 0x200}, {false, 0, 3, 0x000},  {false, 0, 12, 0x000}, {true, 50, 1, 0x007},
-                          {true, 30, 0, 0x009},  {true, 0, 11, 0x201},  {true, 51, 2, 0x049},  {false, 50, 10, 0x104}};
+    // Map, transparency, kind: the flags recomputed from them.
+    const struct { bool map; std::int32_t transparency, kind; std::uint32_t flags; } cases[] = {
+        {false, 0, 0, 0x000}, {true, 0, 0, 0x001}, {false, 50, 0, 0x004}, {false, 30, 0, 0x008}, {false, -1, 0, 0x008},
+        {false, 0, 1, 0x002}, {false, 0, 2, 0x040}, {false, 0, 10, 0x100}, {false, 0, 11, 0x200}, {false, 0, 3, 0x000},
+        {false, 0, 12, 0x000}, {true, 50, 1, 0x007}, {true, 30, 0, 0x009}, {true, 0, 11, 0x201}, {true, 51, 2, 0x049},
+        {false, 50, 10, 0x104}};
     Map map(Texels, 3, 8);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Material& material = Added(c.map ? &map : nullptr);
         material.Set_Transparency(c.transparency).Set_Kind(c.kind).Flags() = 0xFFFFFFFF;  // every stale bit must go
         Select(material, 3, Flags_From_Material);
@@ -220,10 +203,7 @@ void Expect_Table_Matches_Reference(Material& material, int depth) {
 
 TEST_F(Materials, Shade_Tables_Match_The_Reference_At_Every_Depth_And_Layout) {
     const Colour white{255, 255, 255};
-    const struct {
-        Colour ambient, diffuse, specular, tint;
-        int shininess, strength;
-    } lightings[] = {
+    const struct { Colour ambient, diffuse, specular, tint; int shininess, strength; } lightings[] = {
         {{}, white, {}, white, 0, 0},  // the worked ramp
         {white, white, white, white, 0, 100},  // saturates
         {{200, 100, 40}, {100, 150, 200}, {255, 255, 255}, white, 100, 100},
@@ -255,8 +235,9 @@ TEST_F(Materials, Shade_Tables_Match_The_Reference_At_Every_Depth_And_Layout) {
 TEST_F(Materials, Update_Refills_In_Place_Or_Replaces_A_Table_Of_The_Other_Size) {
     Map map(Map_Format_Palette, 3, 8);
     Material& material = Added();
-    Select(material.Set_Diffuse({255, 255, 255}).Set_Tint({255, 255, 255}), 0, 0);  // flat: no table to refill
-    Quorvel_Update_Material_Dll(material.Record());
+    Select(material.Set_Diffuse({255, 255, 255}).Set_Tint({255, 255, 255}), 0, 0);
+    Quorvel_Update_Material_Dll(material.Record());  // flat: no table to refill
+    EXPECT_EQ(Table(material), nullptr);
     Select(material, 1, 0);
     std::uint32_t* small = Table(material);
     const std::size_t calls = Log().calls.size();
@@ -307,10 +288,9 @@ TEST_F(Materials, Material_Blocks_Come_Back_Table_First_And_A_Refused_One_Leaves
     // Refused: null, and nothing to select into, refill or release.
     Material& refused = materials.emplace_back();
     Material_Render_Data stale{};
-    refused->render_data = &stale;
-    refused.Flags() = 0x41;
+    refused->render_data = &stale, refused.Flags() = 0x41;
     Log().Reset();
-    Log().fail_call = 1;
+    Fail_Next_Allocation();
     EXPECT_EQ(Quorvel_Add_Material_Dll(refused.Record()), 0);
     EXPECT_EQ(refused->render_data, nullptr);
     EXPECT_EQ(Quorvel_Set_Material_Render_State_Dll(refused.Record(), 1, 0), 0);
