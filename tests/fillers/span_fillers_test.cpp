@@ -39,31 +39,34 @@ const Ref_Filler fillers[] = {
 };
 
 // A convex face inside the frame, increasing indices down its left side,
-// random depth, map coordinates (negative ones too) and light (past level 63
-// too; times w where the face setup multiplies it).
+// random depth, map coordinates (negative ones too, and large ones whose float
+// rounding shows in the texels) and light (past level 63 too; times w where
+// the face setup multiplies it).
 Prepared_Face Random_Face(std::mt19937& random, bool light_times_w) {
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
     std::vector<float> angles(3 + random() % 4);
     for (float& angle : angles) angle = unit(random) * 6.2831853f;
     std::sort(angles.rbegin(), angles.rend());
     const float cx = 10 + unit(random) * 44, cy = 8 + unit(random) * 32, rx = 2 + unit(random) * 20, ry = 1 + unit(random) * 16;
+    const float texels = random() % 2 ? 300.0f : 2e6f;
     Prepared_Face face{};
     for (float angle : angles) {
         const float w = 0.05f + unit(random) * 2.0f;
-        Add_Vertex(face, {std::clamp(cx + rx * std::cos(angle), 0.0f, 63.0f), std::clamp(cy + ry * std::sin(angle), 0.0f, 47.0f),
-                          w, unit(random) * 600 - 300, unit(random) * 600 - 300, unit(random) * 300 * 64 * (light_times_w ? w : 1)});
+        Add_Vertex(face, {std::clamp(cx + rx * std::cos(angle), 0.0f, 63.0f), std::clamp(cy + ry * std::sin(angle), 0.0f, 47.0f), w,
+                          (unit(random) * 2 - 1) * texels, (unit(random) * 2 - 1) * texels, unit(random) * 300 * 64 * (light_times_w ? w : 1)});
     }
     return face;
 }
 
 // Spans over the lines as the reference walk sees them: some split, some
-// missing, a line's spans in random order, one pixel on lines whose edges met.
+// missing, a line's spans in random order, up to 3 pixels on lines whose
+// edges met (the span buffer's edges may differ from the filler's).
 void Random_Spans(std::mt19937& random, World& world, const Prepared_Face& face) {
     const Ref_Edges edges = Reference_Edges(face);
     for (int y = edges.top; y < edges.bottom; ++y) {
         const int left = std::max(edges.lines.at(y).x[0], 0), right = std::min(edges.lines.at(y).x[1], World::pitch);
         std::vector<Span> spans;
-        if (right == left && left < World::pitch && random() % 2) spans.push_back({left, 1, y, -1});
+        if (right == left && left < World::pitch - 3 && random() % 2) spans.push_back({left, 1 + int(random() % 3), y, -1});
         for (int x = left; x < right;) {
             const int length = 1 + static_cast<int>(random() % (right - x));
             if (random() % 4) spans.push_back({x, length, y, -1});
@@ -117,14 +120,15 @@ TEST(Span_Fillers, Every_Filler_Image_Kind_And_Depth_Matches_The_Reference) {
             }
 }
 
-// Random polygons of any vertex order: chains may run up and down.
+// Random polygons of any vertex order (chains may run up and down), with
+// vertices often on the same line.
 TEST(Edge_Walk, Both_Chains_Match_The_Reference_Line_By_Line) {
     std::mt19937 random(31);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
     for (int round = 0; round < 500; ++round) {
         Prepared_Face face{};
         for (int i = 0, n = 3 + random() % 14; i < n; ++i)
-            Add_Vertex(face, {unit(random) * 750 - 50, unit(random) * 480, 0.01f + unit(random), unit(random) * 400 - 200,
+            Add_Vertex(face, {unit(random) * 750 - 50, random() % 48 * 10.0f, 0.01f + unit(random), unit(random) * 400 - 200,
                               unit(random) * 400 - 200, unit(random) * 20000});
         const Ref_Edges expected = Reference_Edges(face);
         const Face_Lines lines = Walk_Edges<true, true>(face);
