@@ -21,22 +21,18 @@ constexpr Array fields[] = {&Prepared_Face::cam_x, &Prepared_Face::cam_y, &Prepa
 
 // A viewport that does not start at 0, so a plane reading the wrong bound shows.
 constexpr float top = 5.0f, bottom = 235.0f;
-struct Clip_Scene {
-    Host_Camera camera{310.0f, bottom};
-    Host_Scene scene{};
-    Clip_Scene() { scene.clip_left = 10.0f, scene.clip_top = top, scene.near_z = 1.0f, scene.far_z = 100.0f, scene.camera = &camera; }
-};
+Host_Camera camera{310.0f, bottom};
+Host_Scene scene = [] {
+    Host_Scene made{};
+    made.clip_left = 10.0f, made.clip_top = top, made.near_z = 1.0f, made.far_z = 100.0f, made.camera = &camera;
+    return made;
+}();
 
 // P, the coordinate tested, and the two coordinates of its stage that are interpolated.
-struct Plane_Rule {
-    std::uint32_t bit;
-    Field p, other_1, other_2;
-    float bound;
-    bool inside_is_greater;
-};
-const Plane_Rule planes[6] = {{0x01, Cam_Z, Cam_X, Cam_Y, 1.0f, true}, {0x02, Cam_Z, Cam_X, Cam_Y, 100.0f, false},
-                              {0x08, X, Y, W, 310.0f, false},          {0x04, X, Y, W, 10.0f, true},
-                              {0x20, Y, X, W, bottom, false},          {0x10, Y, X, W, top, true}};
+struct Plane_Rule { int index; std::uint32_t bit; Field p, other_1, other_2; float bound; bool inside_is_greater; };
+const Plane_Rule planes[6] = {{0, 0x01, Cam_Z, Cam_X, Cam_Y, 1.0f, true}, {1, 0x02, Cam_Z, Cam_X, Cam_Y, 100.0f, false},
+                              {2, 0x08, X, Y, W, 310.0f, false},          {3, 0x04, X, Y, W, 10.0f, true},
+                              {4, 0x20, Y, X, W, bottom, false},          {5, 0x10, Y, X, W, top, true}};
 const std::vector<Field> family_fields[4] = {{}, {Shade}, {U, V, Shade}, {U, V}};
 const Clip_Function clippers[4][6] = {
     {Clip_Near_Flat, Clip_Far_Flat, Clip_Right_Flat, Clip_Left_Flat, Clip_Bottom_Flat, Clip_Top_Flat},
@@ -53,13 +49,8 @@ std::uint32_t Reference_Outcode(const Plane_Rule& plane, const Prepared_Face& ma
     const float z = plane.bound, x = made.cam_x[i], y = made.cam_y[i];
     const std::uint32_t sides = (x >= -z) << 2 | (x <= z) << 3 | (y <= z) << 4 | (y >= -z) << 5;
     const std::uint32_t vertical = (made.y[i] >= top) << 4 | (made.y[i] <= bottom) << 5;
-    switch (plane.bit) {
-        case 0x01: return (outside & 0x02) | sides;
-        case 0x02: return sides;
-        case 0x08: return 0x04 | vertical;
-        case 0x04: return vertical;
-        default: return 0x10;
-    }
+    const std::uint32_t by_plane[] = {(outside & 0x02) | sides, sides, 0x04 | vertical, vertical, 0x10, 0};
+    return by_plane[plane.index];
 }
 
 // Edges (0,1) .. (n-1,0); a crossing goes from the outside vertex o towards
@@ -110,7 +101,6 @@ Prepared_Face Random_Polygon(std::mt19937& random, const Plane_Rule& plane) {
 }
 
 TEST(Clip, Every_Plane_And_Format_Matches_The_Reference_Walked_Either_Way_Round) {
-    Clip_Scene clip;
     for (int family = 0; family < 4; ++family) {
         for (int p = 0; p < 6; ++p) {
             std::mt19937 random(12345);
@@ -125,7 +115,7 @@ TEST(Clip, Every_Plane_And_Format_Matches_The_Reference_Walked_Either_Way_Round)
                     }
                     const Prepared_Face expected = Reference_Clip(face, planes[p], family_fields[family]);
                     Prepared_Face got = face;
-                    clippers[family][p](&clip.scene, &got);
+                    clippers[family][p](&scene, &got);
                     ASSERT_EQ(got.vertex_count, expected.vertex_count);
                     for (int f = 0; f < 9; ++f) ASSERT_EQ(0, std::memcmp(got.*fields[f], expected.*fields[f], sizeof got.x)) << f;
                     ASSERT_EQ(0, std::memcmp(got.outcode, expected.outcode, sizeof got.outcode));
@@ -139,19 +129,17 @@ TEST(Clip, Every_Plane_And_Format_Matches_The_Reference_Walked_Either_Way_Round)
 Prepared_Face Polygon(Field a, Field b, Field c, const std::vector<std::vector<float>>& vertices) {
     Prepared_Face face{};
     face.vertex_count = static_cast<int>(vertices.size());
-    for (int i = 0; i < face.vertex_count; ++i) {
-        (face.*fields[a])[i] = vertices[i][0], (face.*fields[b])[i] = vertices[i][1], (face.*fields[c])[i] = vertices[i][2];
+    for (int i = 0; i < face.vertex_count; ++i)
+        (face.*fields[a])[i] = vertices[i][0], (face.*fields[b])[i] = vertices[i][1], (face.*fields[c])[i] = vertices[i][2],
         face.outcode[i] = static_cast<std::uint32_t>(vertices[i][3]);
-    }
     return face;
 }
 
 TEST(Clip, Worked_Near_Crossing_And_Lying_Outcodes) {
-    Clip_Scene clip;
     // Outside (0, 0, 0.5) towards inside (2, 0, 2.5): a = 0.5, b = 0.5. The walk
     // gives the entering crossing, vertices 1 and 2, then the leaving crossing.
     Prepared_Face face = Polygon(Cam_X, Cam_Y, Cam_Z, {{0, 0, 0.5f, 0x3E}, {2, 0, 2.5f, 0x3F}, {0, 2, 2.5f, 0x3F}});
-    Clip_Near_Flat(&clip.scene, &face);
+    Clip_Near_Flat(&scene, &face);
     ASSERT_EQ(face.vertex_count, 4);
     EXPECT_EQ(std::vector<float>(face.cam_x, face.cam_x + 4), (std::vector<float>{0.5f, 2, 0, 0}));
     EXPECT_EQ(std::vector<float>(face.cam_y, face.cam_y + 4), (std::vector<float>{0, 0, 2, 0.5f}));
@@ -160,14 +148,14 @@ TEST(Clip, Worked_Near_Crossing_And_Lying_Outcodes) {
     // Vertex 0 is called outside the left bound at the x of vertex 1: a zero
     // divisor, so the crossing is vertex 0 moved onto the plane.
     face = Polygon(X, Y, W, {{50, 20, 0.5f, 0x3B}, {50, 80, 0.25f, 0x3F}, {90, 80, 0.25f, 0x3F}});
-    Clip_Left_Flat(&clip.scene, &face);
+    Clip_Left_Flat(&scene, &face);
     ASSERT_EQ(face.vertex_count, 4);
     EXPECT_TRUE(face.x[0] == 10.0f && face.y[0] == 20.0f && face.w[0] == 0.5f);
     // 16 vertices alternating in and out: 8 kept and 16 crossings would not fit, so the face empties.
     std::vector<std::vector<float>> zigzag;
     for (int v = 0; v < 16; ++v) zigzag.push_back({v % 2 ? 315.0f : 305.0f, 10.0f + v, 0.5f, v % 2 ? 55.0f : 63.0f});
     face = Polygon(X, Y, W, zigzag);
-    Clip_Right_Gouraud_Mapped(&clip.scene, &face);
+    Clip_Right_Gouraud_Mapped(&scene, &face);
     EXPECT_EQ(face.vertex_count, 0);
 }
 
