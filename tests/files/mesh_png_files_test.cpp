@@ -67,8 +67,8 @@ TEST(Mesh_Files, Ply_In_Ascii_And_Both_Binary_Orders) {
     const std::string header = "element vertex 4\nproperty float x\nproperty float y\nproperty float z\nproperty float s\n"
                                "property float t\nelement face 2\nproperty list uchar int vertex_indices\nend_header\n";
     const float vertices[] = {0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 1, 1, 0, 1, 1, 0, 1, 0, 0, 1};
-    const std::int32_t faces[] = {0, 1, 2, 0, 2, 3};
-    std::string ascii = "ply\nformat ascii 1.0\ncomment two triangles\n" + header, little, big;
+    const std::int32_t faces[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    std::string little, big;
     const auto append = [&](const void* value, std::size_t size) {
         char bytes[4];
         std::memcpy(bytes, value, size);
@@ -76,25 +76,22 @@ TEST(Mesh_Files, Ply_In_Ascii_And_Both_Binary_Orders) {
         std::reverse(bytes, bytes + size);
         big.append(bytes, size);
     };
-    const std::uint8_t corners = 3;
-    for (const float v : vertices) append(&v, 4), ascii += std::to_string(v) + " ";
-    for (std::size_t i = 0; i < 6; ++i) {
-        if (i % 3 == 0) append(&corners, 1), ascii += "\n3";
-        append(&faces[i], 4), ascii += " " + std::to_string(faces[i]);
-    }
+    for (const float& v : vertices) append(&v, 4);
+    for (const auto& face : faces) append("\3", 1), append(&face[0], 4), append(&face[1], 4), append(&face[2], 4);  // 3 corners
     Scene scene;
-    for (const std::string& file : {Write_File("quad.ply", ascii + "\n"),
+    for (const std::string& file : {Write_File("quad.ply", "ply\nformat ascii 1.0\ncomment two triangles\n" + header +
+                                                           "0 0 0 0 0\n1 0 0 1 0\n1 1 0 1 1\n0 1 0 0 1\n3 0 1 2\n3 0 2 3\n"),
                                     Write_File("little.ply", "ply\nformat binary_little_endian 1.0\n" + header + little),
                                     Write_File("big.ply", "ply\nformat binary_big_endian 1.0\n" + header + big)}) {
         Mesh_Data mesh;
         std::string error;
         ASSERT_TRUE(Load_Mesh_File(scene, file, {}, mesh, error)) << file << ": " << error;
         ASSERT_TRUE(mesh.positions.size() == 4 && mesh.faces.size() == 2) << file;
-        EXPECT_TRUE(mesh.positions[2].x == 1.0f && mesh.positions[2].y == 1.0f) << file;
         // Corners come reversed after corner 0: the file's 0 1 2 is 0 2 1
         // here, and that corner's u is s and its v 1 - t.
         const Mesh_Corner& c = mesh.faces[0].corners[2];
         EXPECT_TRUE(c.vertex == 1 && c.u == 1.0f && c.v == 1.0f && mesh.faces[1].corners[1].vertex == 3) << file;
+        EXPECT_TRUE(mesh.positions[2].x == 1.0f && mesh.positions[2].y == 1.0f) << file;
     }
 }
 

@@ -71,8 +71,7 @@ TEST_P(Golden_Frames, Match_The_Reviewed_Image) {
     unsigned char* expected = stbi_load(reviewed.c_str(), &expected_width, &expected_height, &channels, 3);
     if (expected == nullptr) {
         Write(output + ".png", width, height, rgb);
-        FAIL() << "no reviewed image " << reviewed << "; the new frame is " << output
-               << ".png (tests/golden/update.sh makes it the reviewed one)";
+        FAIL() << "no reviewed image " << reviewed << "; the new frame is " << output << ".png for review";
     }
     ASSERT_TRUE(expected_width == width && expected_height == height)
         << reviewed << " is " << expected_width << " x " << expected_height << ", the frame " << width << " x " << height;

@@ -1,7 +1,8 @@
 // What the host owes the library: outcodes against the six planes (a point on
 // a plane is inside it), a camera whose derived words and bounds match the
-// projection the library applies, vertex light values, the face test, a
-// viewport kept inside the frame, and a showcase of every render state.
+// projection the library applies, visibility from bounding spheres, vertex
+// light values, the face test, a viewport kept inside the frame, and a
+// showcase of every render state.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -41,8 +42,7 @@ TEST(Outcodes, A_Point_On_A_Plane_Is_Inside_It_And_Beyond_Clears_That_Plane_Bit_
         {{0, 0, 5}, all}, {{0, 0, 1}, all}, {{0, 0, 0.999f}, all & ~0x01u}, {{0, 0, 10}, all},
         {{0, 0, 10.001f}, all & ~0x02u}, {{-5, 0, 5}, all}, {{-5.001f, 0, 5}, all & ~0x04u}, {{5, 0, 5}, all},
         {{5.001f, 0, 5}, all & ~0x08u}, {{0, 5, 5}, all}, {{0, 5.001f, 5}, all & ~0x10u}, {{0, -5, 5}, all},
-        {{0, -5.001f, 5}, all & ~0x20u}, {{6, 6, 5}, all & ~0x18u}, {{0, 0, -1}, 0x02u}, {{0, 0, 0}, 0x3Eu},
-    };
+        {{0, -5.001f, 5}, all & ~0x20u}, {{6, 6, 5}, all & ~0x18u}, {{0, 0, -1}, 0x02u}, {{0, 0, 0}, 0x3Eu}};
     for (const auto& c : cases) EXPECT_EQ(Outcode(c.p, 1.0f, 10.0f), c.code) << c.p.x << ", " << c.p.y << ", " << c.p.z;
 }
 
@@ -83,28 +83,36 @@ TEST(Light, Ambient_Plus_Lights_Facing_The_Normal_Four_Units_Per_Level_Clamped_T
     scene.Set_Ambient(10.0f);
     scene.Add_Light({{0, -1, 0}, 20.0f});  // shining straight down
     scene.Add_Light({{0, 0, 3}, 8.0f});    // along +z: directions need not be unit length
-    const float half = 0.70710678f;        // 45 degrees
-    // Facing the first light, edge-on to it, facing away (which takes nothing off), at 45 degrees, facing the second.
+    // Facing the first light, edge-on to it, facing away (which takes nothing
+    // off), turned from it (cosine 0.8: 10 + 16 levels), facing the second.
     const std::pair<Vec3, float> cases[] = {
-        {{0, 1, 0}, 120.0f}, {{1, 0, 0}, 40.0f}, {{0, -1, 0}, 40.0f}, {{half, half, 0}, 4.0f * (10.0f + 20.0f * half)}, {{0, 0, -1}, 72.0f}};
-    for (const auto& [normal, light] : cases) EXPECT_NEAR(scene.Light_Value(normal), light, 1e-3f) << normal.x << ", " << normal.y << ", " << normal.z;
+        {{0, 1, 0}, 120.0f}, {{1, 0, 0}, 40.0f}, {{0, -1, 0}, 40.0f}, {{0.6f, 0.8f, 0}, 104.0f}, {{0, 0, -1}, 72.0f}};
+    for (const auto& [normal, light] : cases)
+        EXPECT_NEAR(scene.Light_Value(normal), light, 1e-3f) << normal.x << ", " << normal.y << ", " << normal.z;
     scene.Add_Light({{0, -1, 0}, 40.0f});
     EXPECT_EQ(scene.Light_Value({0, 1, 0}), 252.0f);  // level 70 clamps to 63
     scene.Set_Ambient(-30.0f);
     EXPECT_EQ(scene.Light_Value({1, 0, 0}), 0.0f);
 }
 
-TEST(Light, Op9_Lights_Vertices_By_Their_Normals_Turned_But_Not_Stretched_With_The_Object) {
+TEST(Object_Operations, In_View_Keeps_A_Ball_Until_It_Lies_Wholly_Beyond_One_Of_The_Six_Planes) {
     Scene scene;
-    scene.Set_Ambient(10.0f);
-    scene.Add_Light({{0, -1, 0}, 20.0f});
-    Mesh& floor = scene.Add_Mesh(Floor(2, 2, 1, 1, &scene.Add_Material({})));  // four vertices, normals up
-    // Upright normals take 10 + 20 levels; turned to -x, the ambient 10 alone.
-    const std::pair<Transform, float> cases[] = {
-        {Place({0, -1, 5}), 120.0f}, {Place({0, -1, 5}, Rotation({0, 0, 1}, pi / 2)), 40.0f}, {{Scaling(5, 0.5f, 1), {0, -1, 5}}, 120.0f}};
-    for (const auto& [placement, light] : cases) {
-        const Host_Services& services = Call_Operations(scene.Add_Object("floor", &floor, placement));
-        for (std::uint32_t i = 0; i < 4; ++i) EXPECT_NEAR(services.vertex_lights[floor.Base_Index() + i].light, light, 1e-3f);
+    Camera& camera = scene.Get_Camera();
+    camera.Set_Viewport({0, 0, 200, 200});
+    camera.Set_Field_Of_View(90.0f);  // side planes x = +-z and y = +-z
+    camera.Set_Depth_Range(1.0f, 50.0f);
+    camera.Look_At({0, 0, 0}, {0, 0, 1});
+    camera.Prepare(*scene.Record());
+    Mesh& ball = scene.Add_Mesh(Sphere(1.0f, 12, 8, &scene.Add_Material({})));
+    // A unit ball at z = 10 leaves a side plane 10 + sqrt 2 = 11.41 off the axis.
+    const struct { Vec3 at; float scale; std::uint32_t in_view; } cases[] = {
+        {{0, 0, 0.1f}, 1, 1}, {{0, 0, -0.1f}, 1, 0}, {{0, 0, 50.9f}, 1, 1}, {{0, 0, 51.1f}, 1, 0}, {{11.3f, 0, 10}, 1, 1},
+        {{11.5f, 0, 10}, 1, 0}, {{-11.3f, 0, 10}, 1, 1}, {{-11.5f, 0, 10}, 1, 0}, {{0, 11.3f, 10}, 1, 1}, {{0, 11.5f, 10}, 1, 0},
+        {{0, -11.3f, 10}, 1, 1}, {{0, -11.5f, 10}, 1, 0}, {{12.7f, 0, 10}, 2, 1}};  // twice the size reaches back in
+    for (const auto& c : cases) {
+        Scene_Object& o = scene.Add_Object("ball", &ball, Place(c.at, {}, c.scale));
+        o.record.object_class->operations->in_view(&o.record, &o.record, scene.Record());
+        EXPECT_EQ(o.record.in_view, c.in_view) << c.at.x << ", " << c.at.y << ", " << c.at.z;
     }
 }
 
@@ -154,21 +162,19 @@ TEST(Showcase, Every_Sample_Selects_Its_Row_And_All_Rows_Appear) {
         Scene scene({depth, false});
         Build_Showcase(scene, 320, 240);
         for (const auto& [name, row] : samples) {
-            const Scene_Object* object = scene.Find(name);
-            ASSERT_TRUE(object != nullptr && object->record.face_count > 0) << name;
-            const Host_Material* material = object->record.faces[0]->material;
-            ASSERT_NE(material->render_data, nullptr) << name;
-            EXPECT_EQ(material->render_data->row, Row(row)) << name << " at depth " << depth;
+            const Scene_Object* o = scene.Find(name);
+            ASSERT_TRUE(o != nullptr && o->record.face_count > 0 && o->record.faces[0]->material->render_data != nullptr) << name;
+            EXPECT_EQ(o->record.faces[0]->material->render_data->row, Row(row)) << name << " at depth " << depth;
         }
     }
 }
 
-TEST(Scene_Render, A_Viewport_Outside_The_Frame_Or_Another_Pixel_Depth_Is_Refused) {
+TEST(Scene_Render, A_Viewport_Must_Lie_Inside_A_Frame_Of_The_Scene_Pixel_Depth) {
     Scene scene;
-    scene.Get_Camera().Set_Viewport({10, 10, 100, 100});
-    Frame small(100, 100, 16), wrong_depth(200, 200, 15);
-    EXPECT_EQ(scene.Render(small), -1);
-    EXPECT_EQ(scene.Render(wrong_depth), -1);
+    scene.Get_Camera().Set_Viewport({10, 20, 100, 100});
+    Frame fits(110, 120, 16), narrow(109, 200, 16), short_of_rows(200, 119, 16), wrong_depth(200, 200, 15);
+    EXPECT_GE(scene.Render(fits), 0);
+    for (Frame* refused : {&narrow, &short_of_rows, &wrong_depth}) EXPECT_EQ(scene.Render(*refused), -1) << refused->width;
 }
 
 }  // namespace
