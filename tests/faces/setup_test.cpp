@@ -36,12 +36,11 @@ struct Face_Scene : quorvel_test::Logging_Host {
     Corner_Uv uv[24];
 
     explicit Face_Scene(Row_Id id) {
-        Fill_Dispatch_Rows();
+        Fill_Dispatch_Rows(), clip_calls.clear();
         services->transform_generation = 1;  // stamps start at 0: nothing cached
         row = *(clip_target = &interface_state.rows[id]);
         row.clip_near = Log_Clip<2>, row.clip_far = Log_Clip<3>, row.clip_right = Log_Clip<4>;
         row.clip_left = Log_Clip<5>, row.clip_bottom = Log_Clip<6>, row.clip_top = Log_Clip<7>;
-        clip_calls.clear();
         material.map = &map, map.image = &image, image.u_scale = 64.0f, image.v_scale = 32.0f;
         std::fill(std::begin(uv), std::end(uv), Corner_Uv{0.5f, 0.25f});
     }
@@ -69,10 +68,9 @@ Face_Pool &opaque = faces_state.opaque, &translucent = faces_state.translucent, 
 void Check_Pool(const Face_Pool& pool) {
     for (const Prepared_Face* face = pool.records; face < pool.records + pool.count; ++face) {
         ASSERT_TRUE(face->vertex_count >= 1 && face->vertex_count <= max_face_vertices && face->first_span == -1);
-        for (std::int32_t i = 0; i < face->vertex_count; ++i) {
-            ASSERT_TRUE(face->x[i] >= 0.0f && face->x[i] <= 320.0f && face->y[i] >= 0.0f && face->y[i] <= 240.0f);
-            ASSERT_EQ(face->y_row[i], Truncate_To_Int(face->y[i]));
-        }
+        for (std::int32_t i = 0; i < face->vertex_count; ++i)
+            ASSERT_TRUE(face->x[i] >= 0.0f && face->x[i] <= 320.0f && face->y[i] >= 0.0f && face->y[i] <= 240.0f &&
+                        face->y_row[i] == Truncate_To_Int(face->y[i])) << face->x[i] << " " << face->y[i];
         if (&pool != &overlay) ASSERT_TRUE(std::isfinite(face->depth_0 + face->depth_dx + face->depth_dy));
     }
 }
@@ -145,12 +143,8 @@ TEST(Setup, Depth_Plane_Gives_One_Over_Z_At_Every_Vertex_Of_Every_Fan_Piece) {
     // A tilted face through the near plane and the right edge; a regular 12-gon
     // in the plane z = 5 - x / 4, which becomes pieces of 10 and 4 corners around corner 0.
     s.Vertex(20, -2.0f, -1.0f, 3.0f), s.Vertex(21, 3.0f, -2.0f, 0.25f), s.Vertex(22, 1.0f, 4.0f, 9.0f);
-    std::vector<std::uint32_t> corners;
-    for (int i = 0; i < 12; ++i) {
-        const float x = 2.0f * std::cos(float(i) * 0.52359878f);
-        s.Vertex(i, x, 2.0f * std::sin(float(i) * 0.52359878f), 5.0f - x / 4.0f);
-        corners.push_back(i);
-    }
+    std::vector<std::uint32_t> corners = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    for (std::uint32_t i = 0; i < 12; ++i) s.Vertex(i, 2 * std::cos(i * 0.5235988f), 2 * std::sin(i * 0.5235988f), 5 - std::cos(i * 0.5235988f) / 2);
     s.Setup({20, 21, 22}), s.Setup(corners);
     corners.pop_back(), s.Setup(corners);  // 11 corners leave a last piece of 3
     // One or two corners inside everything are appended as they are; no corner, nothing.
@@ -204,9 +198,8 @@ TEST(Square, Quads_Become_Squares_Of_Their_Larger_Half_Extent_Clipped_Only_By_Sc
         Face_Scene s(Row_Square);
         for (int i = 0; i < 4; ++i) {
             const float sx = c.quad[i][0], sy = c.quad[i][1], z = c.quad[i][2];
-            s.Vertex(i, (sx - 160.0f) / 160.0f * z, (120.0f - sy) / 120.0f * z, z);
+            s.Vertex(i, (sx - 160.0f) / 160.0f * z, (120.0f - sy) / 120.0f * z, z), s.uv[i] = {i >= 2 ? 1.0f : 0.0f, 0.0f};
             if (c.lying) s.services->vertex_outcodes[i] = 63;
-            s.uv[i] = {i >= 2 ? 1.0f : 0.0f, i % 3 ? 1.0f : 0.0f};
         }
         Setup_Face_Square(&s.scene, s.Face({0, 1, 2, 3}));
         EXPECT_EQ(clip_calls, c.calls);

@@ -3,7 +3,7 @@
 // checked against the instructions themselves.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <bit>
 #include <emmintrin.h>
 #include <limits>
 
@@ -20,8 +20,7 @@ TEST(Conversions, Agree_With_The_Processor_Over_Float_Bit_Patterns_And_Double_Ra
         ASSERT_EQ(Round_To_Int(wide), _mm_cvtsd_si32(_mm_set_sd(wide))) << wide;
     };
     const auto check = [&](std::uint32_t bits) {
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
+        const float value = std::bit_cast<float>(bits);
         ASSERT_EQ(Truncate_To_Int(value), _mm_cvttss_si32(_mm_set_ss(value))) << value;
         ASSERT_EQ(Round_To_Int(value), _mm_cvtss_si32(_mm_set_ss(value))) << value;
         check_double(double(value) * 1.0000001);
