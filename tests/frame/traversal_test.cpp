@@ -10,7 +10,6 @@ namespace {
 
 class Traversal : public ::testing::Test {
 protected:
-    void TearDown() override { EXPECT_EQ(host.wrong_scene_calls, 0); }
     std::string Draw(Host_Object* object) {
         host.log.clear();
         Draw_Object(&host.scene, object, object);
@@ -20,19 +19,15 @@ protected:
 };
 
 TEST_F(Traversal, Ordinary_Objects_Sources_And_The_Op7_Condition) {
-    // Faces refused by the test or without a row never reach setup; neither
-    // a sibling nor the next top-level object belongs to the call.
+    // Faces refused by the test never reach setup; neither a sibling nor the
+    // next top-level object belongs to the call.
     Host_Object* a = host.Object("A");
     a->op4_argument = 7;
     host.Face(a, "a0");
     host.Reject(host.Face(a, "a1"));
-    Material_Render_Data no_row{};
-    Host_Material bare{.render_data = &no_row};
-    host.Face(a, "no_row")->material = &bare;
-    host.Face(a, "no_material")->material = nullptr;
     a->next_sibling = a->next_object = host.Object("B");
     host.services->transform_generation = 41;
-    EXPECT_EQ(Draw(a), "op3(A) op5(A) op4(A,7) op6(A,A) op9(A,A) test(a0) setup(a0) test(a1) test(no_row) test(no_material)");
+    EXPECT_EQ(Draw(a), "op3(A) op5(A) op4(A,7) op6(A,A) op9(A,A) test(a0) setup(a0) test(a1)");
 
     // C draws as S: S's table (T1) runs op6, op7 and op9, C's own op3, op4
     // and op5; op4 gets S's value and op7 follows S's info, not C's.
@@ -42,7 +37,7 @@ TEST_F(Traversal, Ordinary_Objects_Sources_And_The_Op7_Condition) {
     host.Of(c).source = s;
     host.Of(c).info.op7_word_a = host.Of(d).info.op7_word_a = host.Of(s).info.op7_word_b = 1;
     s->op4_argument = 5;
-    host.Table(s, 1);
+    s->object_class = &host.classes[1];
     EXPECT_EQ(Draw(c), "op3(C) op5(C) op4(C,5) T1.op6(S,C) T1.op7(S,C) T1.op9(S,C) test(s0) setup(s0)");
     EXPECT_EQ(Draw(d), "op3(D) op5(D) op4(D,0) op6(D,D) op7(D,D) op9(D,D)");
     host.Of(d).source = host.Object("E");

@@ -9,9 +9,12 @@
 #ifndef QUORVEL_TESTS_LOGGING_HOST_H
 #define QUORVEL_TESTS_LOGGING_HOST_H
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -40,23 +43,18 @@ class Logging_Host {
 public:
     // 320 x 240 viewport whose edges are the images of x = +-z and y = +-z;
     // near plane z = 1, far plane z = 100.
-    Logging_Host() {
-        previous_ = std::exchange(current_, this);
-        previous_services_ = std::exchange(interface_state.services, services.Record());
+    Logging_Host() : previous_(std::exchange(current_, this), std::exchange(interface_state.services, services.Record())) {
         Fill_Table<0>();
         Fill_Table<1>();
     }
-    ~Logging_Host() {
-        current_ = previous_;
-        interface_state.services = previous_services_;
-    }
+    ~Logging_Host() { std::tie(current_, interface_state.services) = previous_; }
     static Logging_Host& Current() { return *current_; }
 
     // An object, appended to the parent's children when there is a parent.
     Host_Object* Object(const std::string& name, Host_Object* parent = nullptr, std::uint32_t is_group = 0,
                         std::uint32_t member = 0) {
         Logged_Object& object = objects.emplace_back(Logged_Object{.info = {.is_group = is_group}, .name = name});
-        object.record = {.group_member = member, .info = &object.info, .object_class = &classes_[0]};
+        object.record = {.group_member = member, .info = &object.info, .object_class = &classes[0]};
         by_record_[&object.record] = &object;
         if (parent != nullptr) Append(&parent->first_child, &object.record, &Host_Object::next_sibling);
         return &object.record;
@@ -64,22 +62,17 @@ public:
     Host_Object* Group(const std::string& name, Host_Object* parent = nullptr) { return Object(name, parent, 1); }
     Host_Object* Member(const std::string& name, Host_Object* parent = nullptr) { return Object(name, parent, 0, 1); }
     Logged_Object& Of(const Host_Object* object) { return *by_record_.at(object); }
-    void Table(Host_Object* object, int tag) { object->object_class = &classes_[tag]; }
-    // Appends to the scene's top-level list, or to the parent's children.
-    Host_Object* Top(Host_Object* object) {
-        Append(&scene.first_object, object, &Host_Object::next_object);
-        return object;
-    }
+    // Appends to the scene's top-level list.
+    Host_Object* Top(Host_Object* object) { return Append(&scene.first_object, object, &Host_Object::next_object); }
 
     Host_Face* Face(Host_Object* object, const std::string& name, std::vector<std::uint32_t> indices = {}) {
         Logged_Face& face = face_store_.emplace_back(Logged_Face{{}, name, std::move(indices)});
         face.record = {.vertex_count = static_cast<std::int32_t>(face.indices.size()), .vertex_indices = face.indices.data(),
                        .material = &material, .render_data = &render_data_, .visibility = &visibility_};
         faces_[&face.record] = &face;
-        Logged_Object& owner = Of(object);
-        owner.faces.push_back(&face.record);
-        object->faces = owner.faces.data();
-        object->face_count = static_cast<std::int32_t>(owner.faces.size());
+        std::vector<Host_Face*>& list = Of(object).faces;
+        list.push_back(&face.record);
+        std::tie(object->faces, object->face_count) = std::tuple(list.data(), static_cast<std::int32_t>(list.size()));
         return &face.record;
     }
     void Reject(Host_Face* face) { faces_.at(face)->test_result = 0; }
@@ -91,9 +84,9 @@ public:
     }
 
     std::deque<Logged_Object> objects;
+    Host_Class classes[2]{};                     // objects start with the first; the second logs as "T1."
     std::string log;                             // the calls, separated by spaces
     std::vector<std::uint32_t> op9_generations;  // transform_generation seen by each op9
-    int wrong_scene_calls = 0;                   // calls not given this host's scene or camera object
     quorvel_host::Services services{256};
     Host_Camera camera{320, 240, 160, 120, 160, 120, 1.0f / 160, 1.0f / 120, 1, 1};
     Camera_Operations camera_operations{[](void* object, Host_Scene* s) { Current().Note("camera", s, object == &Current().camera_object); }};
@@ -105,20 +98,20 @@ public:
     Host_Material material{.render_data = &material_data};
 
 private:
-    static void Append(Host_Object** link, Host_Object* object, Host_Object* Host_Object::*next) {
+    static Host_Object* Append(Host_Object** link, Host_Object* object, Host_Object* Host_Object::*next) {
         while (*link != nullptr) link = &((*link)->*next);
-        *link = object;
+        return *link = object;
     }
     void Note(const std::string& entry, const Host_Scene* given, bool right_object = true) {
-        wrong_scene_calls += given != &scene || !right_object;
+        if (given != &scene || !right_object) ADD_FAILURE() << entry << " was not given this host's scene or camera object";
         log += (log.empty() ? "" : " ") + entry;
     }
+    // Logs "op(a,b)", or "op(a" + value + ")" without b, as called through table `tag`.
     static Logging_Host& Op(int tag, const char* op, Host_Object* a, Host_Object* b, Host_Scene* given,
                             const std::string& value = "") {
-        Logging_Host& host = Current();
-        const std::string second = b != nullptr ? "," + host.Of(b).name : value;
-        host.Note((tag ? "T1." : "") + std::string(op) + "(" + host.Of(a).name + second + ")", given);
-        return host;
+        const std::string second = b != nullptr ? "," + Current().Of(b).name : value;
+        Current().Note((tag ? "T1." : "") + std::string(op) + "(" + Current().Of(a).name + second + ")", given);
+        return Current();
     }
     template <int Tag>
     void Fill_Table() {
@@ -134,13 +127,11 @@ private:
         t.transform = [](Host_Object* f, Host_Object* o, Host_Scene* s) {
             Op(Tag, "op9", f, o, s).op9_generations.push_back(Current().services->transform_generation);
         };
-        classes_[Tag].operations = &t;
+        classes[Tag].operations = &t;
     }
 
     static inline Logging_Host* current_ = nullptr;
-    Logging_Host* previous_ = nullptr;
-    Host_Services* previous_services_ = nullptr;
-    Host_Class classes_[2]{};
+    std::pair<Logging_Host*, Host_Services*> previous_;
     Host_Object_Operations tables_[2]{};
     Host_Face_Visibility visibility_{[](Host_Face* face) {
         Current().Note("test(" + Current().faces_.at(face)->name + ")", &Current().scene);
