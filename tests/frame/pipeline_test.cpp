@@ -213,7 +213,7 @@ TEST_F(Pipeline, Translucent_Order_In_One_And_In_Four_Passes) {
     // The passes follow the largest key: keys are compared by as many low
     // bytes as it needs (-1 is byte 0xFF in one pass); equal keys keep list order.
     for (const auto& [keys, order] : std::vector<std::pair<std::vector<std::int32_t>, std::vector<std::int32_t>>>{
-             {{300, 5, 300, 7}, {1, 3, 0, 2}},
+             {{300, 5, 300, 7}, {1, 3, 0, 2}}, {{256, 255, 256}, {1, 0, 2}}, {{65536, 65535}, {1, 0}},
              {{-1, 5, 200, 5}, {1, 3, 2, 0}},
              {{0x02000001, 0x01000002, 0x01000001, 0x7F000000, -1}, {2, 1, 0, 3, 4}}}) {
         faces_state.translucent.count = 0;
