@@ -53,21 +53,6 @@ struct Attributes_Shade_Times_W {
     static void Apply_W(Prepared_Face& record, std::int32_t i) { record.shade[i] *= record.w[i]; }
 };
 
-// The lit mapped rows read shade as the light itself, so it is not multiplied by w.
-struct Attributes_Mapped_Shade {
-    static constexpr bool mapped = true;
-    static void Load(Prepared_Face& record, std::int32_t i, const Face_Context& context, std::int32_t corner,
-                     std::uint32_t vertex) {
-        record.u[i] = Map_U(context, corner);
-        record.v[i] = Map_V(context, corner);
-        record.shade[i] = Shade_Of(context, vertex);
-    }
-    static void Apply_W(Prepared_Face& record, std::int32_t i) {
-        record.u[i] *= record.w[i];
-        record.v[i] *= record.w[i];
-    }
-};
-
 struct Attributes_Mapped {
     static constexpr bool mapped = true;
     static void Load(Prepared_Face& record, std::int32_t i, const Face_Context& context, std::int32_t corner,
@@ -78,6 +63,15 @@ struct Attributes_Mapped {
     static void Apply_W(Prepared_Face& record, std::int32_t i) {
         record.u[i] *= record.w[i];
         record.v[i] *= record.w[i];
+    }
+};
+
+// The lit mapped rows read shade as the light itself, so it is not multiplied by w.
+struct Attributes_Mapped_Shade : Attributes_Mapped {
+    static void Load(Prepared_Face& record, std::int32_t i, const Face_Context& context, std::int32_t corner,
+                     std::uint32_t vertex) {
+        Attributes_Mapped::Load(record, i, context, corner, vertex);
+        record.shade[i] = Shade_Of(context, vertex);
     }
 };
 
