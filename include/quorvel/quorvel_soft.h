@@ -1,11 +1,17 @@
-/* The 28 exports of quorvel_soft: every function a host engine calls.
- * All are cdecl with 32-bit arguments and results on the 32-bit module; the
- * host records they take are declared in host_records.h (C++). Calls come
- * from one thread, one at a time; host callbacks must not re-enter. */
+/* The 28 exports of quorvel_soft: every function a host engine calls, from C
+ * (C89 on) or C++. All are cdecl with 32-bit arguments and results on the
+ * 32-bit module; the host records they take are declared in host_records.h.
+ * Calls come from one thread, one at a time; host callbacks must not re-enter. */
 #ifndef QUORVEL_SOFT_H
 #define QUORVEL_SOFT_H
 
-#include <stdint.h>
+#include "host_records.h"
+
+/* The library's version. CMake's project version, the package files and the
+ * ELF soname (the major number) are checked against these when it is built. */
+#define QUORVEL_VERSION_MAJOR 0
+#define QUORVEL_VERSION_MINOR 1
+#define QUORVEL_VERSION_PATCH 0
 
 #if defined(_WIN32)
 #  if defined(QUORVEL_BUILDING)
@@ -17,28 +23,10 @@
 #  define QUORVEL_API __attribute__((visibility("default")))
 #endif
 
-#if defined(_WIN32) && (defined(__i386__) || defined(_M_IX86))
-#  define QUORVEL_EXPORT_CALL __cdecl
-#elif defined(__i386__)
-/* GCC knows no __cdecl keyword off Windows; the attribute is the same convention. */
-#  define QUORVEL_EXPORT_CALL __attribute__((cdecl))
-#else
-#  define QUORVEL_EXPORT_CALL
-#endif
+#define QUORVEL_EXPORT_CALL QUORVEL_CDECL
 
 #ifdef __cplusplus
-struct Host_Services;
-struct Host_Scene;
-struct Host_Object;
-struct Host_Face;
-struct Host_Material;
 extern "C" {
-#else
-typedef struct Host_Services Host_Services;
-typedef struct Host_Scene Host_Scene;
-typedef struct Host_Object Host_Object;
-typedef struct Host_Face Host_Face;
-typedef struct Host_Material Host_Material;
 #endif
 
 /* Keeps the services pointer for the module's life and fills the function
