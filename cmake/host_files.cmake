@@ -4,7 +4,7 @@
 find_package(PNG)
 find_package(tinyobjloader CONFIG QUIET)
 if(TARGET quorvel_host AND PNG_FOUND AND tinyobjloader_FOUND)
-  file(GLOB quorvel_host_files_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/files/*.cpp)
+  file(GLOB quorvel_host_files_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/files/*.cpp)
   add_library(quorvel_host_files STATIC ${quorvel_host_files_sources})
   target_link_libraries(quorvel_host_files PUBLIC quorvel_host PNG::PNG tinyobjloader::tinyobjloader)
   target_compile_options(quorvel_host_files PRIVATE -Wall -Wextra)

@@ -4,7 +4,7 @@
 # the header's calling convention, and on Linux that the loader binds all of
 # them. It is not part of the default build: the build runs inside a test, so
 # a missing export fails that test instead of the whole build.
-file(STRINGS ${CMAKE_SOURCE_DIR}/include/quorvel/quorvel_soft.h quorvel_api_lines REGEX "^[ \t]*QUORVEL_API")
+file(STRINGS ${PROJECT_SOURCE_DIR}/include/quorvel/quorvel_soft.h quorvel_api_lines REGEX "^[ \t]*QUORVEL_API")
 set(quorvel_export_names "")
 foreach(line ${quorvel_api_lines})
   string(REGEX MATCH "Quorvel_[A-Za-z0-9_]+_Dll" name "${line}")
@@ -12,7 +12,7 @@ foreach(line ${quorvel_api_lines})
 endforeach()
 list(LENGTH quorvel_export_names quorvel_export_count)
 
-set(c_host_source ${CMAKE_BINARY_DIR}/abi/c_host.c)
+set(c_host_source ${PROJECT_BINARY_DIR}/abi/c_host.c)
 set(c_host_entries "")
 foreach(name ${quorvel_export_names})
   string(APPEND c_host_entries "    (Export_Address)${name},\n")
@@ -41,7 +41,7 @@ int main(void) {
 
 add_executable(quorvel_abi_c_host EXCLUDE_FROM_ALL ${c_host_source})
 set_target_properties(quorvel_abi_c_host PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
-target_include_directories(quorvel_abi_c_host PRIVATE ${CMAKE_SOURCE_DIR}/include)
+target_include_directories(quorvel_abi_c_host PRIVATE ${PROJECT_SOURCE_DIR}/include)
 target_compile_options(quorvel_abi_c_host PRIVATE -Wall -Wextra -Werror -pedantic)
 target_link_libraries(quorvel_abi_c_host PRIVATE quorvel_soft)
 if(NOT WIN32)
@@ -51,7 +51,7 @@ endif()
 
 if(QUORVEL_BUILD_TESTS AND NOT WIN32)
   add_test(NAME abi.c_host_links
-           COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target quorvel_abi_c_host)
+           COMMAND ${CMAKE_COMMAND} --build ${PROJECT_BINARY_DIR} --target quorvel_abi_c_host)
   set_tests_properties(abi.c_host_links PROPERTIES FIXTURES_SETUP abi_c_host)
   add_test(NAME abi.c_host_binds_every_export COMMAND quorvel_abi_c_host)
   set_tests_properties(abi.c_host_binds_every_export PROPERTIES FIXTURES_REQUIRED abi_c_host)
