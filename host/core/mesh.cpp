@@ -42,7 +42,8 @@ Mesh::Mesh(const Mesh_Data& data, std::uint32_t base_index, Face_Test_Record* on
     : base_index_(base_index) {
     data_.positions = data.positions;
     data_.normals = data.normals;
-    for (const Mesh_Face& face : data.faces) {
+    for (std::size_t f = 0; f < data.faces.size(); ++f) {
+        const Mesh_Face& face = data.faces[f];
         if (face.corners.size() < 3 || face.material == nullptr) continue;
         bool in_range = true;
         for (const Mesh_Corner& corner : face.corners) in_range = in_range && corner.vertex < data.positions.size();
@@ -52,6 +53,7 @@ Mesh::Mesh(const Mesh_Data& data, std::uint32_t base_index, Face_Test_Record* on
             if (Length(normal) == 0.0f) continue;
             data_.faces.push_back(piece);
             face_normals_.push_back(normal);
+            data_face_of_.push_back(std::uint32_t(f));
         }
     }
 

@@ -66,6 +66,8 @@ public:
     std::int32_t Face_Count() const { return std::int32_t(faces_.size()); }
     Host_Face** Faces() { return face_pointers_.data(); }
     Host_Face& Face(std::size_t i) { return faces_[i]; }
+    // The Mesh_Data face that face i was kept from or split out of.
+    std::uint32_t Data_Face(std::size_t i) const { return data_face_of_[i]; }
     const Vec3& Face_Normal(std::size_t i) const { return face_normals_[i]; }  // object space
     const Vec3& Vertex_Normal(std::size_t i) const { return vertex_normals_[i]; }
     Vec3 Sphere_Centre() const { return sphere_centre_; }
@@ -79,6 +81,7 @@ private:
     std::vector<std::uint32_t> indices_;
     std::vector<Corner_Uv> uvs_;
     std::vector<Vec3> face_normals_;
+    std::vector<std::uint32_t> data_face_of_;
     std::vector<Vec3> vertex_normals_;
     Vec3 sphere_centre_;
     float sphere_radius_ = 0.0f;

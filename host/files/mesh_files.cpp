@@ -4,13 +4,18 @@
 #include <tiny_obj_loader.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <system_error>
 #include <vector>
 
-#include "files/png_files.h"
+#include "files/image_files.h"
 
 namespace quorvel_host {
 
@@ -45,6 +50,35 @@ Mesh_Face To_Host_Winding(Mesh_Face face) {
 
 Rgb Colour(const float* c) { return {Channel(c[0]), Channel(c[1]), Channel(c[2])}; }
 
+// Refuses a vertex (numbered as its file numbers it) whose coordinates are
+// not finite or beyond largest_coordinate: one such vertex would blank or
+// collapse the whole mesh once it is centred and scaled.
+bool Check_Vertex(const std::string& path, std::uint64_t number, const double (&xyz)[3], std::string& error) {
+    for (const double c : xyz) {
+        if (std::fabs(c) <= largest_coordinate) continue;
+        char text[200];
+        std::snprintf(text, sizeof text, ": vertex %llu has coordinates %g %g %g, %s", static_cast<unsigned long long>(number),
+                      xyz[0], xyz[1], xyz[2], std::isfinite(c) ? "beyond 1e15" : "not all finite");
+        error = path + text;
+        return false;
+    }
+    return true;
+}
+
+void Report_Dropped_Faces(const std::string& path, std::size_t bad_index, std::size_t too_few, std::size_t total,
+                          Mesh_Load_Report& report) {
+    if (bad_index != 0)
+        report.warnings.push_back(path + ": " + std::to_string(bad_index) + " of " + std::to_string(total) +
+                                  " faces dropped: a corner refers to a vertex the file does not have");
+    if (too_few != 0)
+        report.warnings.push_back(path + ": " + std::to_string(too_few) + " of " + std::to_string(total) +
+                                  " faces dropped: fewer than 3 corners");
+}
+
+void Report_Vertex_Colours(const std::string& path, Mesh_Load_Report& report) {
+    report.warnings.push_back(path + ": vertex colours are ignored: faces take their material's colour");
+}
+
 Material* Default_Material(Scene& scene, const Mesh_Load_Options& options) {
     Material_Settings m;
     m.mode = options.lit ? 1 : 0;
@@ -58,8 +92,8 @@ Material* Default_Material(Scene& scene, const Mesh_Load_Options& options) {
 
 // A material of the file; a texture that cannot be read is reported as a
 // warning and the material falls back to its colour.
-Material* Make_Material(Scene& scene, const tinyobj::material_t& source, const std::string& directory,
-                        const Mesh_Load_Options& options, std::string& warnings) {
+Material* Make_Material(Scene& scene, const tinyobj::material_t& source, const std::string& obj_path,
+                        const Mesh_Load_Options& options, Mesh_Load_Report& report) {
     Material_Settings m;
     m.mode = options.lit ? 1 : 0;
     m.colour = m.diffuse = Colour(source.diffuse);
@@ -72,10 +106,10 @@ Material* Make_Material(Scene& scene, const tinyobj::material_t& source, const s
     if (!source.diffuse_texname.empty()) {
         std::string texture = source.diffuse_texname;
         std::replace(texture.begin(), texture.end(), '\\', '/');
-        const std::string path = texture.front() == '/' ? texture : directory + texture;
+        const std::string path = texture.front() == '/' ? texture : Directory_Of(obj_path) + texture;
         Image image;
         std::string error;
-        if (Read_Png(path, image, error)) {
+        if (Read_Image(path, image, error)) {
             image = Resample_Power_Of_Two(image, options.largest_texture);
             bool holes = false;
             for (const Rgba& p : image.pixels) holes = holes || p.a < 128;
@@ -86,14 +120,15 @@ Material* Make_Material(Scene& scene, const tinyobj::material_t& source, const s
             if (holes) m.kind = 1;
             m.tint = {255, 255, 255};
         } else {
-            warnings += "texture " + error + "; ";
+            report.warnings.push_back(obj_path + ": material '" + source.name + "': texture " + error +
+                                      "; drawn in its colour");
         }
     }
     return &scene.Add_Material(m);
 }
 
 bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& options, Mesh_Data& mesh,
-              std::string& error) {
+              Mesh_Load_Report& report, std::string& error) {
     tinyobj::ObjReaderConfig config;
     config.triangulate = false;
     config.vertex_color = false;
@@ -107,11 +142,24 @@ bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& op
         return false;
     }
     const tinyobj::attrib_t& attrib = reader.GetAttrib();
+    for (std::size_t i = 0; i + 2 < attrib.vertices.size(); i += 3) {
+        const double xyz[3] = {attrib.vertices[i], attrib.vertices[i + 1], attrib.vertices[i + 2]};
+        if (!Check_Vertex(path, i / 3 + 1, xyz, error)) return false;  // OBJ counts vertices from 1
+    }
+    std::istringstream reader_warnings(reader.Warning());
+    for (std::string line; std::getline(reader_warnings, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        // The reader ends some messages with a lone "." on the next line.
+        if (line == "." && !report.warnings.empty()) report.warnings.back() += line;
+        else if (!line.empty()) report.warnings.push_back(path + ": " + line);
+    }
+    // The reader keeps colours only when every vertex has them.
+    if (!attrib.colors.empty()) Report_Vertex_Colours(path, report);
     std::vector<Material*> materials;
-    std::string warnings;
     for (const tinyobj::material_t& m : reader.GetMaterials())
-        materials.push_back(Make_Material(scene, m, Directory_Of(path), options, warnings));
+        materials.push_back(Make_Material(scene, m, path, options, report));
     Material* fallback = nullptr;
+    std::size_t file_face = 0, bad_index = 0, too_few = 0;
 
     // One host vertex per (position, normal) pair: lighting reads one normal
     // per vertex, and hard edges in the file need separate ones.
@@ -120,8 +168,17 @@ bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& op
     bool any_normals = !attrib.normals.empty();
     for (const tinyobj::shape_t& shape : reader.GetShapes()) {
         std::size_t offset = 0;
-        for (std::size_t f = 0; f < shape.mesh.num_face_vertices.size(); ++f) {
+        for (std::size_t f = 0; f < shape.mesh.num_face_vertices.size(); ++f, ++file_face) {
             const std::size_t count = shape.mesh.num_face_vertices[f];
+            const auto corners = shape.mesh.indices.begin() + std::ptrdiff_t(offset);
+            const bool indices_valid = std::all_of(corners, corners + std::ptrdiff_t(count), [&](const tinyobj::index_t& index) {
+                return index.vertex_index >= 0 && std::size_t(index.vertex_index) * 3 + 2 < attrib.vertices.size();
+            });
+            if (!indices_valid || count < 3) {
+                ++(indices_valid ? too_few : bad_index);
+                offset += count;
+                continue;
+            }
             Mesh_Face face;
             const int material_id = f < shape.mesh.material_ids.size() ? shape.mesh.material_ids[f] : -1;
             if (material_id >= 0 && std::size_t(material_id) < materials.size()) face.material = materials[std::size_t(material_id)];
@@ -131,7 +188,6 @@ bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& op
             }
             for (std::size_t c = 0; c < count; ++c) {
                 const tinyobj::index_t& index = shape.mesh.indices[offset + c];
-                if (index.vertex_index < 0 || std::size_t(index.vertex_index) * 3 + 2 >= attrib.vertices.size()) continue;
                 const int normal = index.normal_index >= 0 && std::size_t(index.normal_index) * 3 + 2 < attrib.normals.size()
                                        ? index.normal_index
                                        : -1;
@@ -155,9 +211,11 @@ bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& op
                 face.corners.push_back(corner);
             }
             offset += count;
-            if (face.corners.size() >= 3) mesh.faces.push_back(To_Host_Winding(std::move(face)));
+            mesh.faces.push_back(To_Host_Winding(std::move(face)));
+            report.file_faces.push_back(std::uint32_t(file_face));
         }
     }
+    Report_Dropped_Faces(path, bad_index, too_few, file_face, report);
     // Normals only when every vertex has one; otherwise the mesh averages them.
     if (!any_normals) mesh.normals.clear();
     if (mesh.faces.empty()) {
@@ -194,7 +252,15 @@ public:
     Ply_Reader(std::istream& in, Ply_Format format) : in_(in), format_(format) {}
 
     bool Read(const std::string& type, double& value) {
-        if (format_ == Ply_Format::Ascii) return bool(in_ >> value);
+        if (format_ == Ply_Format::Ascii) {
+            // strtod, not >>, so that nan and inf are read and then refused
+            // by name rather than taken for the end of the data.
+            std::string word;
+            if (!(in_ >> word)) return false;
+            char* end = nullptr;
+            value = std::strtod(word.c_str(), &end);
+            return end != word.c_str() && *end == '\0';
+        }
         unsigned char bytes[8];
         const std::size_t size = Type_Size(type);
         if (!in_.read(reinterpret_cast<char*>(bytes), std::streamsize(size))) return false;
@@ -220,7 +286,7 @@ private:
 };
 
 bool Load_Ply(Scene& scene, const std::string& path, const Mesh_Load_Options& options, Mesh_Data& mesh,
-              std::string& error) {
+              Mesh_Load_Report& report, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = path + ": cannot open";
@@ -286,12 +352,20 @@ bool Load_Ply(Scene& scene, const std::string& path, const Mesh_Load_Options& op
     mesh = Mesh_Data{};
     bool has_normals = false;
     std::vector<Corner_Uv> vertex_uvs;  // PLY carries u, v per vertex; corners take their vertex's
+    std::size_t face_total = 0, bad_index = 0, too_few = 0;
     for (const Ply_Element& element : elements) {
         const bool vertices = element.name == "vertex", faces = element.name == "face";
-        if (vertices)
-            for (const Ply_Property& p : element.properties) has_normals = has_normals || p.name == "nx";
+        if (vertices) {
+            bool colours = false;
+            for (const Ply_Property& p : element.properties) {
+                has_normals = has_normals || p.name == "nx";
+                colours = colours || p.name == "red" || p.name == "diffuse_red";
+            }
+            if (colours) Report_Vertex_Colours(path, report);
+        }
         for (std::uint64_t i = 0; i < element.count; ++i) {
             Vec3 position, normal;
+            double xyz[3] = {0.0, 0.0, 0.0};  // as the file has them, for the check
             float u = 0.0f, v = 0.0f;
             Mesh_Face face{{}, material};
             std::vector<double> indices;
@@ -317,9 +391,9 @@ bool Load_Ply(Scene& scene, const std::string& path, const Mesh_Load_Options& op
                     return false;
                 }
                 const float f = float(value);
-                if (p.name == "x") position.x = f;
-                else if (p.name == "y") position.y = f;
-                else if (p.name == "z") position.z = -f;
+                if (p.name == "x") position.x = f, xyz[0] = value;
+                else if (p.name == "y") position.y = f, xyz[1] = value;
+                else if (p.name == "z") position.z = -f, xyz[2] = value;
                 else if (p.name == "nx") normal.x = f;
                 else if (p.name == "ny") normal.y = f;
                 else if (p.name == "nz") normal.z = -f;
@@ -327,21 +401,30 @@ bool Load_Ply(Scene& scene, const std::string& path, const Mesh_Load_Options& op
                 else if (p.name == "v" || p.name == "t" || p.name == "texture_v") v = 1.0f - f;
             }
             if (vertices) {
+                if (!Check_Vertex(path, i, xyz, error)) return false;  // PLY counts vertices from 0
                 mesh.positions.push_back(position);
                 if (has_normals) mesh.normals.push_back(normal);
                 vertex_uvs.push_back({u, v});
             }
             if (faces) {
-                for (double index : indices) {
-                    if (!(index >= 0.0 && index < 4294967295.0)) continue;  // the mesh drops faces with bad indices
-                    const std::uint32_t k = std::uint32_t(index);
-                    const Corner_Uv uv = k < vertex_uvs.size() ? vertex_uvs[k] : Corner_Uv{0.0f, 0.0f};
-                    face.corners.push_back({k, uv.u, uv.v});
+                ++face_total;
+                const bool indices_valid = std::all_of(indices.begin(), indices.end(), [&](double index) {
+                    return index >= 0.0 && index < double(mesh.positions.size()) && index == std::floor(index);
+                });
+                if (!indices_valid || indices.size() < 3) {
+                    ++(indices_valid ? too_few : bad_index);
+                    continue;
                 }
-                if (face.corners.size() >= 3) mesh.faces.push_back(To_Host_Winding(std::move(face)));
+                for (double index : indices) {
+                    const std::uint32_t k = std::uint32_t(index);
+                    face.corners.push_back({k, vertex_uvs[k].u, vertex_uvs[k].v});
+                }
+                mesh.faces.push_back(To_Host_Winding(std::move(face)));
+                report.file_faces.push_back(std::uint32_t(i));
             }
         }
     }
+    Report_Dropped_Faces(path, bad_index, too_few, face_total, report);
     if (mesh.faces.empty()) {
         error = path + ": no faces";
         return false;
@@ -349,20 +432,48 @@ bool Load_Ply(Scene& scene, const std::string& path, const Mesh_Load_Options& op
     return true;
 }
 
+// The library fills only faces that run counter-clockwise on the screen, so
+// a face seen from behind draws nothing. Each face gets a twin wound the
+// other way, on its own copies of the vertices (normals reversed), so that
+// normals averaged over a vertex's faces do not cancel out.
+void Add_Back_Faces(Mesh_Data& mesh, Mesh_Load_Report& report) {
+    const std::uint32_t vertex_count = std::uint32_t(mesh.positions.size());
+    mesh.positions.reserve(2 * mesh.positions.size());
+    for (std::uint32_t i = 0; i < vertex_count; ++i) mesh.positions.push_back(mesh.positions[i]);
+    const std::size_t normal_count = mesh.normals.size();
+    mesh.normals.reserve(2 * normal_count);
+    for (std::size_t i = 0; i < normal_count; ++i) mesh.normals.push_back(-mesh.normals[i]);
+    const std::size_t face_count = mesh.faces.size();
+    for (std::size_t f = 0; f < face_count; ++f) {
+        Mesh_Face twin = To_Host_Winding(mesh.faces[f]);
+        for (Mesh_Corner& corner : twin.corners) corner.vertex += vertex_count;
+        mesh.faces.push_back(std::move(twin));
+        report.file_faces.push_back(report.file_faces[f]);
+    }
+}
+
 }  // namespace
 
 bool Load_Mesh_File(Scene& scene, const std::string& path, const Mesh_Load_Options& options, Mesh_Data& mesh,
-                    std::string& error) {
+                    Mesh_Load_Report& report, std::string& error) {
+    report = Mesh_Load_Report{};
+    std::error_code code;
+    if (std::filesystem::is_directory(path, code)) {
+        error = path + ": is a directory, not a mesh file";
+        return false;
+    }
     std::ifstream probe(path);
     if (!probe) {
         error = path + ": cannot open";
         return false;
     }
     const std::string extension = Lower_Extension(path);
-    if (extension == "obj") return Load_Obj(scene, path, options, mesh, error);
-    if (extension == "ply") return Load_Ply(scene, path, options, mesh, error);
-    error = path + ": unknown mesh format (expected .obj or .ply)";
-    return false;
+    bool loaded = false;
+    if (extension == "obj") loaded = Load_Obj(scene, path, options, mesh, report, error);
+    else if (extension == "ply") loaded = Load_Ply(scene, path, options, mesh, report, error);
+    else error = path + ": unknown mesh format (expected .obj or .ply)";
+    if (loaded && options.two_sided) Add_Back_Faces(mesh, report);
+    return loaded;
 }
 
 }  // namespace quorvel_host

@@ -41,7 +41,8 @@ TEST(Mesh_Files, Obj_Cube_With_Materials_And_A_Keyed_Texture_Faces_Outwards) {
     for (const bool lit : {true, false}) {
         Scene scene;
         Mesh_Data mesh;
-        ASSERT_TRUE(Load_Mesh_File(scene, path, {lit}, mesh, error)) << error;
+        Mesh_Load_Report report;
+        ASSERT_TRUE(Load_Mesh_File(scene, path, {lit}, mesh, report, error)) << error;
         ASSERT_EQ(mesh.faces.size(), 6u);
         // z is mirrored into the host's left-handed axes, and front faces
         // face away from the cube's centre there.
@@ -85,7 +86,8 @@ TEST(Mesh_Files, Ply_In_Ascii_And_Both_Binary_Orders) {
                                     Write_File("big.ply", "ply\nformat binary_big_endian 1.0\n" + header + big)}) {
         Mesh_Data mesh;
         std::string error;
-        ASSERT_TRUE(Load_Mesh_File(scene, file, {}, mesh, error)) << file << ": " << error;
+        Mesh_Load_Report report;
+        ASSERT_TRUE(Load_Mesh_File(scene, file, {}, mesh, report, error)) << file << ": " << error;
         ASSERT_TRUE(mesh.positions.size() == 4 && mesh.faces.size() == 2) << file;
         // Corners come reversed after corner 0: the file's 0 1 2 is 0 2 1
         // here, and that corner's u is s and its v 1 - t.
@@ -110,7 +112,8 @@ TEST(Mesh_Files, Bad_Files_Are_Refused_With_A_One_Line_Reason_Naming_Them) {
         const std::string path = c.text != nullptr ? Write_File(c.name, c.text) : dir + c.name;
         Mesh_Data mesh;
         std::string error;
-        EXPECT_FALSE(Load_Mesh_File(scene, path, {}, mesh, error)) << c.name;
+        Mesh_Load_Report report;
+        EXPECT_FALSE(Load_Mesh_File(scene, path, {}, mesh, report, error)) << c.name;
         EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
         EXPECT_NE(error.find(c.name), std::string::npos) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
