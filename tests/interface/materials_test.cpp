@@ -10,14 +10,16 @@
 #include <deque>
 #include <vector>
 
-#include "core/materials.h"
 #include "core/services.h"
 #include "faces/faces.h"
 #include "quorvel/quorvel_soft.h"
+#include "support/bare_materials.h"
 
 namespace {
 
-using quorvel_host::Colour, quorvel_host::Map, quorvel_host::Material;
+using quorvel_test::Colour;
+using Map = quorvel_test::Bare_Map;
+using Material = quorvel_test::Bare_Material;
 using Kind = quorvel_host::Memory_Call_Kind;
 constexpr std::uint32_t Texels = 16, short_table = 64, long_table = 64 * 256;
 
@@ -197,7 +199,7 @@ TEST_F(Materials, Shade_Tables_Match_The_Reference_At_Every_Depth_And_Layout) {
         {{}, {200, 200, 200}, {255, 0, 255}, white, -40, 2000000000},
     };
     Map map(Map_Format_Palette, 3, 8);
-    map.Set_Palette(quorvel_host::Make_Palette([](int p) { return Colour{std::uint8_t(p), std::uint8_t(255 - p), std::uint8_t(p * 37)}; }));
+    map.Set_Palette(quorvel_test::Make_Palette([](int p) { return Colour{std::uint8_t(p), std::uint8_t(255 - p), std::uint8_t(p * 37)}; }));
     for (int depth : {16, 15, 24}) {
         services->pixel_depth = depth;
         for (const auto& l : lightings) {
