@@ -153,7 +153,7 @@ View Current_View(const Camera& camera) {
 }
 
 int Run(const Options& o) {
-    Scene scene({o.depth, false});
+    Scene scene({o.depth});
     std::int32_t width = o.width, height = o.height;
     std::string subject;
     View view{};

@@ -20,6 +20,7 @@
 #include "interface/interface.h"
 #include "interface/numbers.h"
 #include "quorvel/quorvel_soft.h"
+#include "support/recording_memory.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ Pixels Reference(int width, int height, int left = 0) {
 class Pipeline : public ::testing::Test {
 protected:
     Pipeline() {
-        quorvel_host::Use_Recording_Memory(*services);
+        quorvel_test::Use_Recording_Memory(*services);
         interface_state.services = services.Record();
         Fill_Dispatch_Rows();
         faces_state.opaque.count = faces_state.translucent.count = faces_state.overlay.count = 0;
@@ -150,7 +151,7 @@ protected:
         }
         EXPECT_TRUE(outside == std::vector<std::uint16_t>(outside.size(), guard)) << "written beside the viewport";
     }
-    static quorvel_host::Memory_Log& Log() { return quorvel_host::Memory(); }
+    static quorvel_test::Memory_Log& Log() { return quorvel_test::Memory(); }
 
     quorvel_host::Services services{16, 16};
     Host_Camera camera{};

@@ -39,7 +39,7 @@ std::string Name(const Golden& g) { return std::string(g.scene) + "_" + std::to_
 std::vector<unsigned char> Render(const Golden& g, std::int32_t& width, std::int32_t& height) {
     const Built_In_Scene* built_in = Find_Built_In_Scene(g.scene);
     EXPECT_NE(built_in, nullptr);
-    Scene scene({g.depth, false});
+    Scene scene({g.depth});
     built_in->build(scene, width = built_in->width, height = built_in->height);
     Frame frame(width, height, g.depth);
     EXPECT_GE(scene.Render(frame, 1), 0);

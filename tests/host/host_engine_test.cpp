@@ -159,7 +159,7 @@ TEST(Showcase, Every_Sample_Selects_Its_Row_And_All_Rows_Appear) {
         {"lit additive", Row_Gouraud_Mapped_Additive}, {"square", Row_Square}, {"overlay square", Row_Square_Overlay}};
     ASSERT_EQ(std::size(samples), std::size_t(Row_Count));
     for (const std::int32_t depth : {15, 16}) {
-        Scene scene({depth, false});
+        Scene scene({depth});
         Build_Showcase(scene, 320, 240);
         for (const auto& [name, row] : samples) {
             const Scene_Object* o = scene.Find(name);

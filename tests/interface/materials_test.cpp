@@ -14,19 +14,20 @@
 #include "faces/faces.h"
 #include "quorvel/quorvel_soft.h"
 #include "support/bare_materials.h"
+#include "support/recording_memory.h"
 
 namespace {
 
 using quorvel_test::Colour;
 using Map = quorvel_test::Bare_Map;
 using Material = quorvel_test::Bare_Material;
-using Kind = quorvel_host::Memory_Call_Kind;
+using Kind = quorvel_test::Memory_Call_Kind;
 constexpr std::uint32_t Texels = 16, short_table = 64, long_table = 64 * 256;
 
 class Materials : public ::testing::Test {
 protected:
     void SetUp() override {
-        quorvel_host::Use_Recording_Memory(*services);
+        quorvel_test::Use_Recording_Memory(*services);
         ASSERT_EQ(Quorvel_Init_Render_Dll(services.Record()), 1);
         Log().Reset();
     }
@@ -49,7 +50,7 @@ protected:
             if (call->kind == Kind::Allocate && call->result == Table(material)) return call->count;
         return 0;
     }
-    static quorvel_host::Memory_Log& Log() { return quorvel_host::Memory(); }
+    static quorvel_test::Memory_Log& Log() { return quorvel_test::Memory(); }
     static void Fail_Next_Allocation() { Log().fail_call = Log().allocation_calls + 1; }
 
     quorvel_host::Services services{16, 16};
