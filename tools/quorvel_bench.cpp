@@ -15,7 +15,6 @@
 #include "core/scene.h"
 #include "core/shapes.h"
 #include "core/showcase.h"
-#include "core/textures.h"
 #include "faces/faces.h"
 #include "frame/frame.h"
 #include "interface/interface.h"
@@ -95,10 +94,10 @@ void Bench_Frames(benchmark::State& state, Scene& scene, Size size, const std::s
 // dominate; each face covers a few pixels.
 void Build_Sphere_Field(Scene& scene, std::int32_t width, std::int32_t height) {
     std::srand(built_in_seed);
-    scene.Set_Ambient(14.0f);
-    scene.Add_Light({{0.5f, -1.0f, 0.8f}, 44.0f});
-    Map* checker = scene.Add_Map(Map::Texels_16(Checker(256, 8, {230, 226, 210}, {70, 90, 120}), scene.Pixel_Depth()));
-    Map* stone = scene.Add_Map(Map::Palette(Quantise(Noise(256, {70, 60, 50}, {220, 200, 170}, 7))));
+    scene.Set_Ambient(standard_ambient);
+    scene.Add_Light(key_light);
+    Map* checker = scene.Add_Map(Map::Texels_16(Checker_Tiles(256), scene.Pixel_Depth()));
+    Map* stone = scene.Add_Map(Map::Palette(Quantise(Stone(256))));
     Material_Settings kinds[4];
     kinds[0].mode = 1;
     kinds[0].diffuse = {220, 60, 60};
@@ -197,14 +196,13 @@ Map* Make_Map(Scene& scene, Map_Kind kind) {
     const std::int32_t depth = scene.Pixel_Depth();
     switch (kind) {
     case Map_Kind::None: return nullptr;
-    case Map_Kind::Texels: return scene.Add_Map(Map::Texels_16(Checker(256, 8, {230, 226, 210}, {70, 90, 120}), depth));
-    case Map_Kind::Texels_General:  // 128 x 64: not the 256 x 256 loops
-        return scene.Add_Map(Map::Texels_16(Bricks(128, 64, {178, 82, 52}, {205, 200, 190}), depth));
-    case Map_Kind::Texels_Keyed: return scene.Add_Map(Map::Texels_16(Fence(256, {140, 150, 160}), depth));
-    case Map_Kind::Texels_Glow: return scene.Add_Map(Map::Texels_16(Glow(256, {255, 170, 60}), depth));
-    case Map_Kind::Palette: return scene.Add_Map(Map::Palette(Quantise(Noise(256, {30, 60, 130}, {200, 225, 255}, 11))));
-    case Map_Kind::Palette_Keyed: return scene.Add_Map(Map::Palette(Quantise(Fence(256, {200, 170, 60}))));
-    case Map_Kind::Palette_Glow: return scene.Add_Map(Map::Palette(Quantise(Glow(256, {90, 160, 255}))));
+    case Map_Kind::Texels: return scene.Add_Map(Map::Texels_16(Checker_Tiles(256), depth));
+    case Map_Kind::Texels_General: return scene.Add_Map(Map::Texels_16(Red_Bricks(), depth));
+    case Map_Kind::Texels_Keyed: return scene.Add_Map(Map::Texels_16(Grey_Fence(256), depth));
+    case Map_Kind::Texels_Glow: return scene.Add_Map(Map::Texels_16(Orange_Glow(256), depth));
+    case Map_Kind::Palette: return scene.Add_Map(Map::Palette(Quantise(Blue_Marble(256))));
+    case Map_Kind::Palette_Keyed: return scene.Add_Map(Map::Palette(Quantise(Brass_Fence(256))));
+    case Map_Kind::Palette_Glow: return scene.Add_Map(Map::Palette(Quantise(Blue_Glow(256))));
     }
     return nullptr;
 }
@@ -237,8 +235,8 @@ Prepared_Face* Find_Face(const Host_Material* material) {
 void Bench_Filler(benchmark::State& state, const Filler_Case& c) {
     const Size size = frame_sizes[0];
     Scene scene(counted_options);
-    scene.Set_Ambient(14.0f);
-    scene.Add_Light({{0.5f, -1.0f, 0.8f}, 44.0f});
+    scene.Set_Ambient(standard_ambient);
+    scene.Add_Light(key_light);
     Material_Settings settings;
     settings.mode = c.mode;
     settings.diffuse = {220, 160, 60};
