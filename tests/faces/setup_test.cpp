@@ -71,7 +71,9 @@ void Check_Pool(const Face_Pool& pool) {
         for (std::int32_t i = 0; i < face->vertex_count; ++i)
             ASSERT_TRUE(face->x[i] >= 0.0f && face->x[i] <= 320.0f && face->y[i] >= 0.0f && face->y[i] <= 240.0f &&
                         face->y_row[i] == Truncate_To_Int(face->y[i])) << face->x[i] << " " << face->y[i];
-        if (&pool != &overlay) ASSERT_TRUE(std::isfinite(face->depth_0 + face->depth_dx + face->depth_dy));
+        if (&pool != &overlay) {
+            ASSERT_TRUE(std::isfinite(face->depth_0 + face->depth_dx + face->depth_dy));
+        }
     }
 }
 
@@ -124,17 +126,26 @@ TEST(Setup, Shade_And_Map_Coordinates_On_The_Cached_And_The_Clip_Path) {
         // Light x 64, times w only without a map; (scale x uv + 0.3) x 256 x w.
         const double u[3] = {0.5, 1.0, -0.125}, v[3] = {0.25, 0.0, 2.0};
         for (int i = 0; i < 3; ++i) {
-            if (lit) EXPECT_FLOAT_EQ(pool.records[0].shade[i], light[i] * 64.0f * (mapped ? 1.0f : 1.0f / z[i]));
-            if (mapped) EXPECT_NEAR(pool.records[0].u[i], (64.0 * u[i] + 0.3) * 256.0 / z[i], 1e-2);
-            if (mapped) EXPECT_NEAR(pool.records[0].v[i], (32.0 * v[i] + 0.3) * 256.0 / z[i], 1e-2);
+            if (lit) {
+                EXPECT_FLOAT_EQ(pool.records[0].shade[i], light[i] * 64.0f * (mapped ? 1.0f : 1.0f / z[i]));
+            }
+            if (mapped) {
+                EXPECT_NEAR(pool.records[0].u[i], (64.0 * u[i] + 0.3) * 256.0 / z[i], 1e-2);
+                EXPECT_NEAR(pool.records[0].v[i], (32.0 * v[i] + 0.3) * 256.0 / z[i], 1e-2);
+            }
         }
         // The walk keeps vertex 2, then the crossing on 2-3 (at z 1, 0.5 / 7.5 of the way
         // from vertex 3); values are interpolated in camera space and only then times w.
         const Prepared_Face& clipped = pool.records[1];
-        ASSERT_TRUE(clipped.vertex_count == 4 && clipped.w[1] == 1.0f);
-        if (lit) EXPECT_FLOAT_EQ(clipped.shade[0], 1600.0f * (mapped ? 1.0f : 1.0f / 8.0f));
-        if (lit) EXPECT_NEAR(clipped.shade[1], 6400.0 + (1600.0 - 6400.0) * 0.5 / 7.5, 1e-2);
-        if (mapped) EXPECT_NEAR(clipped.u[1], (64.0 * 0.5 + 0.3) * 256.0, 1e-2);
+        ASSERT_EQ(clipped.vertex_count, 4);
+        EXPECT_EQ(clipped.w[1], 1.0f);
+        if (lit) {
+            EXPECT_FLOAT_EQ(clipped.shade[0], 1600.0f * (mapped ? 1.0f : 1.0f / 8.0f));
+            EXPECT_NEAR(clipped.shade[1], 6400.0 + (1600.0 - 6400.0) * 0.5 / 7.5, 1e-2);
+        }
+        if (mapped) {
+            EXPECT_NEAR(clipped.u[1], (64.0 * 0.5 + 0.3) * 256.0, 1e-2);
+        }
     }
 }
 
@@ -153,7 +164,9 @@ TEST(Setup, Depth_Plane_Gives_One_Over_Z_At_Every_Vertex_Of_Every_Fan_Piece) {
     const int counts[] = {0, 10, 4, 10, 3, 1, 2};
     for (int r = 0; r < 7; ++r) {
         const Prepared_Face& f = opaque.records[r];
-        if (r > 0) EXPECT_EQ(f.vertex_count, counts[r]) << r;
+        if (r > 0) {
+            EXPECT_EQ(f.vertex_count, counts[r]) << r;
+        }
         for (int i = 0; i < f.vertex_count && r < 5; ++i)
             EXPECT_NEAR(f.depth_0 + f.depth_dx * f.x[i] + f.depth_dy * f.y[i], f.w[i], 1e-4 * f.w[i]) << r << " " << i;
     }

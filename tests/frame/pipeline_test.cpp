@@ -116,8 +116,8 @@ protected:
         buffer = storage.data() + offset;
         expected = storage;
     }
-    std::uint16_t& Pixel(std::vector<std::uint16_t>& pixels, int x, int y) {
-        return pixels[static_cast<std::size_t>(buffer - storage.data() + y * scene.pitch + x)];
+    std::uint16_t& Pixel(std::vector<std::uint16_t>& from, int x, int y) {
+        return from[static_cast<std::size_t>(buffer - storage.data() + y * scene.pitch + x)];
     }
     void Expect_Rect(int x0, int y0, int x1, int y1, std::uint16_t value) {
         for (int y = y0; y < y1; ++y)

@@ -93,7 +93,7 @@ TEST_P(Golden_Frames, Match_The_Reviewed_Image) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, Golden_Frames, ::testing::ValuesIn(goldens),
-                         [](const ::testing::TestParamInfo<Golden>& info) { return Name(info.param); });
+                         [](const ::testing::TestParamInfo<Golden>& test) { return Name(test.param); });
 
 }  // namespace
 }  // namespace quorvel_host

@@ -208,7 +208,7 @@ TEST_F(Materials, Shade_Tables_Match_The_Reference_At_Every_Depth_And_Layout) {
                 SCOPED_TRACE(testing::Message() << "depth " << depth << " lighting " << &l - lightings << " " << mapped);
                 Material& material = Added(mapped ? &map : nullptr);
                 material.Set_Ambient(l.ambient).Set_Diffuse(l.diffuse).Set_Specular(l.specular).Set_Tint(l.tint);
-                Select(material.Set_Shininess(l.shininess, l.strength), 1, mapped ? Flag_Mapped : 0);
+                Select(material.Set_Shininess(l.shininess, l.strength), 1, mapped ? std::uint32_t(Flag_Mapped) : 0u);
                 ASSERT_EQ(Table_Entries(material), mapped ? long_table : short_table);
                 Expect_Table_Matches_Reference(material, depth);
             }
