@@ -73,8 +73,8 @@ TEST_P(Golden_Frames, Match_The_Reviewed_Image) {
         Write(output + ".png", width, height, rgb);
         FAIL() << "no reviewed image " << reviewed << "; the new frame is " << output << ".png for review";
     }
-    ASSERT_TRUE(expected_width == width && expected_height == height)
-        << reviewed << " is " << expected_width << " x " << expected_height << ", the frame " << width << " x " << height;
+    ASSERT_EQ(expected_width, width) << reviewed;
+    ASSERT_EQ(expected_height, height) << reviewed;
     std::vector<unsigned char> difference(rgb.size());
     std::size_t differing = 0, first = 0;
     for (std::size_t i = 0; i < rgb.size(); i += 3) {
