@@ -267,6 +267,22 @@ TEST_F(Pipeline, Result_Codes_Refused_Viewports_And_Failed_Pools) {
     Check_Buffer();
 }
 
+TEST_F(Pipeline, Negative_Pitch_Draws_Row_Y_Pitch_Times_Y_Pixels_From_The_First_Row) {
+    // A bottom-up buffer: the host passes its last row as the first and a
+    // negative pitch. The worked triangle covers x = 2 .. 2 + y - 1 on line y;
+    // the cleared rest is 0, and nothing above or below the block changes.
+    Add_Face({{2, 0}, {2, 4}, {6, 4}}, 1.0f);
+    Set_Viewport(0, 0, 8, 4, -8);
+    std::vector<std::uint16_t> block(8 + 32 + 8, guard);
+    ASSERT_EQ(Draw_Face_Lists(&scene, block.data() + 8 + 24, 0, clear_flag), 0);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const std::uint16_t colour = x >= 2 && x < 2 + y ? material.flat_colour : 0;
+            EXPECT_EQ(block[static_cast<std::size_t>(8 + (3 - y) * 8 + x)], colour) << x << ", " << y;
+        }
+    for (int i : {0, 7, 40, 47}) EXPECT_EQ(block[static_cast<std::size_t>(i)], guard) << i;
+}
+
 TEST_F(Pipeline, Fillers_Run_Opaque_In_List_Order_Then_Each_Sorted_List_Farthest_First) {
     // Seven faces side by side; the filler notes each face's place, or -1
     // where the pass-through word and the pitch are not the frame's.
