@@ -200,8 +200,7 @@ void Build_Showcase(Scene& scene, std::int32_t width, std::int32_t height) {
                      &scene.Add_Mesh(Pane(1.6f, 1.6f, kit.Lit_Mapped(kit.glow_palette, 0, 2, 1, true))),
                      slot(3, 2, 0.8f));
     scene.Add_Object("square", &scene.Add_Mesh(Pane(1.2f, 1.2f, kit.Mapped(kit.glow, 0, 11, true))), slot(3, 3, 0.8f));
-    // Overlay squares are drawn over everything: one in the front row, where
-    // it covers the floor, and one against the wall.
+    // The overlay square is drawn over everything, here over the floor.
     scene.Add_Object("overlay square", &scene.Add_Mesh(Pane(1.2f, 1.2f, kit.Mapped(kit.badge, 0, 10, true))),
                      slot(3, 4, 0.8f));
 
