@@ -9,7 +9,7 @@ if(TARGET quorvel_host AND PNG_FOUND AND tinyobjloader_FOUND AND QUORVEL_STB_DIR
   file(GLOB quorvel_host_files_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/files/*.cpp)
   add_library(quorvel_host_files STATIC ${quorvel_host_files_sources})
   target_link_libraries(quorvel_host_files PUBLIC quorvel_host PNG::PNG tinyobjloader::tinyobjloader)
-  target_compile_options(quorvel_host_files PRIVATE -Wall -Wextra)
+  target_compile_options(quorvel_host_files PRIVATE -Wall -Wextra -Wshadow -Wconversion -Werror)
 else()
   message(STATUS "quorvel: libpng, stb or tinyobjloader missing; the host's file layer is not built (bash scripts/setup)")
 endif()

@@ -1,12 +1,12 @@
 # Command-line tools built on the host engine; never part of the library.
 if(TARGET quorvel_host)
-  target_compile_options(quorvel_host PRIVATE -Wall -Wextra)
+  target_compile_options(quorvel_host PRIVATE -Wall -Wextra -Wshadow -Wconversion -Werror)
 endif()
 if(TARGET quorvel_host_files)
   add_executable(quorvel-render ${PROJECT_SOURCE_DIR}/tools/quorvel_render.cpp)
   # The engine calls the exports, so the library comes after it on the link line.
   target_link_libraries(quorvel-render PRIVATE quorvel_host_files quorvel_host quorvel_soft)
-  target_compile_options(quorvel-render PRIVATE -Wall -Wextra)
+  target_compile_options(quorvel-render PRIVATE -Wall -Wextra -Wshadow -Wconversion -Werror)
 endif()
 
 # quorvel-bench: Google Benchmark is a 64-bit Debian library, so the 32-bit
@@ -17,5 +17,5 @@ find_package(benchmark QUIET)
 if(TARGET quorvel_host AND benchmark_FOUND)
   add_executable(quorvel-bench ${PROJECT_SOURCE_DIR}/tools/quorvel_bench.cpp)
   target_link_libraries(quorvel-bench PRIVATE quorvel_host quorvel_core benchmark::benchmark)
-  target_compile_options(quorvel-bench PRIVATE -Wall -Wextra)
+  target_compile_options(quorvel-bench PRIVATE -Wall -Wextra -Wshadow -Wconversion -Werror)
 endif()

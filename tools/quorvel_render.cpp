@@ -220,7 +220,7 @@ View Current_View(const Camera& camera) {
 }
 
 int Run(const Options& o) {
-    Scene scene({o.depth, false});
+    Scene scene({o.depth});
     std::int32_t width = o.width, height = o.height;
     std::string subject;
     View view{};
@@ -261,9 +261,7 @@ int Run(const Options& o) {
         const float scale = 1.0f / radius;
         scene.Add_Object(Base_Name(o.mesh_path), &mesh,
                          {Scaling(scale, scale, scale), mesh.Sphere_Centre() * -scale});
-        scene.Set_Ambient(14.0f);
-        scene.Add_Light({{0.5f, -0.8f, 0.6f}, 44.0f});
-        scene.Add_Light({{-0.6f, -0.1f, -0.7f}, 14.0f});
+        Add_Standard_Lights(scene);
         Camera& camera = scene.Get_Camera();
         camera.Set_Viewport({0, 0, width, height});
         camera.Set_Field_Of_View(45.0f);

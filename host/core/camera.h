@@ -60,7 +60,6 @@ public:
     float Far() const { return far_z_; }
     Vec3 Position() const { return eye_; }
     Vec3 Target() const { return target_; }
-    Vec3 Forward() const { return forward_; }
 
     // World to camera space with the field of view baked in (valid after
     // Prepare): what op9 writes into the vertex arrays.

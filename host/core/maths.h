@@ -34,8 +34,6 @@ inline void Sin_Cos(double angle, double& sine, double& cosine) {
     else if (q == 2.0) { sine = -s; cosine = -c; }
     else { sine = -c; cosine = s; }
 }
-inline double Sin(double angle) { double s, c; Sin_Cos(angle, s, c); return s; }
-inline double Cos(double angle) { double s, c; Sin_Cos(angle, s, c); return c; }
 inline double Tan(double angle) { double s, c; Sin_Cos(angle, s, c); return s / c; }
 inline double Radians(double degrees) { return degrees * (pi / 180.0); }
 

@@ -18,26 +18,6 @@ Vec3 Polygon_Normal(const std::vector<Vec3>& positions, const std::vector<Mesh_C
     return sum;
 }
 
-namespace {
-
-// Splits a face above the corner limit into a fan sharing its first corner;
-// every piece keeps the winding and so the normal of the whole.
-std::vector<Mesh_Face> Split_Face(const Mesh_Face& face) {
-    if (face.corners.size() <= max_face_corners) return {face};
-    std::vector<Mesh_Face> pieces;
-    std::size_t start = 1;
-    while (start + 1 < face.corners.size()) {
-        Mesh_Face piece{{face.corners[0]}, face.material};
-        const std::size_t end = std::min(face.corners.size(), start + max_face_corners - 1);
-        for (std::size_t i = start; i < end; ++i) piece.corners.push_back(face.corners[i]);
-        pieces.push_back(piece);
-        start = end - 1;
-    }
-    return pieces;
-}
-
-}  // namespace
-
 Mesh::Mesh(const Mesh_Data& data, std::uint32_t base_index, Face_Test_Record* one_sided, Face_Test_Record* two_sided)
     : base_index_(base_index) {
     data_.positions = data.positions;
@@ -48,13 +28,11 @@ Mesh::Mesh(const Mesh_Data& data, std::uint32_t base_index, Face_Test_Record* on
         bool in_range = true;
         for (const Mesh_Corner& corner : face.corners) in_range = in_range && corner.vertex < data.positions.size();
         if (!in_range) continue;
-        for (const Mesh_Face& piece : Split_Face(face)) {
-            const Vec3 normal = Polygon_Normal(data_.positions, piece.corners);
-            if (Length(normal) == 0.0f) continue;
-            data_.faces.push_back(piece);
-            face_normals_.push_back(normal);
-            data_face_of_.push_back(std::uint32_t(f));
-        }
+        const Vec3 normal = Polygon_Normal(data_.positions, face.corners);
+        if (Length(normal) == 0.0f) continue;
+        data_.faces.push_back(face);
+        face_normals_.push_back(normal);
+        data_face_of_.push_back(std::uint32_t(f));
     }
 
     std::size_t corner_total = 0;

@@ -42,15 +42,11 @@ struct Face_Test_Record {
     Host_Services*       services;
 };
 
-// Most corners a host face may have: clipping adds at most one vertex per
-// plane and the library's prepared face holds 16.
-constexpr std::size_t max_face_corners = 10;
-
 class Mesh {
 public:
     // Faces with fewer than three corners, an index out of range, no
-    // material or no area are left out; faces above max_face_corners are
-    // split into a fan of smaller ones.
+    // material or no area are left out. Faces of any corner count go to the
+    // library whole: it sets up and picks faces above 10 corners as fans.
     Mesh(const Mesh_Data& data, std::uint32_t base_index, Face_Test_Record* one_sided, Face_Test_Record* two_sided);
     Mesh(const Mesh&) = delete;
     Mesh& operator=(const Mesh&) = delete;

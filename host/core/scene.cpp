@@ -53,7 +53,6 @@ namespace operations {
 
 void QUORVEL_CDECL Update(Host_Object* object) {
     Scene_Object& o = As_Object(object);
-    ++o.op3_calls;
     Transform animated = o.local;
     if (o.spin.degrees_per_second != 0.0f)
         animated.linear =
@@ -63,11 +62,9 @@ void QUORVEL_CDECL Update(Host_Object* object) {
     o.world = o.parent != nullptr ? o.parent->world * animated : animated;
 }
 
-void QUORVEL_CDECL Hook(Host_Object* object, Host_Scene*, std::uint32_t value) {
-    Scene_Object& o = As_Object(object);
-    ++o.op4_calls;
-    o.op4_last_value = value;
-}
+// op4 and op7 hand the host a moment in the walk (op4 with the object's
+// op4_argument); this engine needs neither.
+void QUORVEL_CDECL Hook(Host_Object*, Host_Scene*, std::uint32_t) {}
 
 Host_Object* QUORVEL_CDECL Source(Host_Object* object, Host_Scene*) { return &As_Object(object).source->record; }
 
@@ -84,12 +81,11 @@ void QUORVEL_CDECL In_View(Host_Object* source, Host_Object* object, Host_Scene*
     o.record.in_view = Sphere_In_View(o.scene->Get_Camera(), centre, radius) ? 1 : 0;
 }
 
-void QUORVEL_CDECL Prepare(Host_Object*, Host_Object* object, Host_Scene*) { ++As_Object(object).op7_calls; }
+void QUORVEL_CDECL Prepare(Host_Object*, Host_Object*, Host_Scene*) {}
 
 void QUORVEL_CDECL Transform_Vertices(Host_Object* source, Host_Object* object, Host_Scene* scene) {
     Scene_Object& s = As_Object(source);
     Scene_Object& o = As_Object(object);
-    ++o.op9_calls;
     Mesh* mesh = s.mesh;
     if (mesh == nullptr) return;
     Scene& owner = *o.scene;
@@ -124,8 +120,7 @@ std::int32_t QUORVEL_CDECL Face_Either_Side(Host_Face* face) { return Face_Usabl
 
 }  // namespace operations
 
-Scene::Scene(Scene_Options options) : options_(options), services_(0, options.pixel_depth) {
-    if (options.recording_memory) Use_Recording_Memory(*services_.Record());
+Scene::Scene(Scene_Options options) : options_(options), services_(0, options.pixel_depth, options.memory) {
     operations_.update = operations::Update;
     operations_.hook = operations::Hook;
     operations_.source = operations::Source;
@@ -199,8 +194,6 @@ Scene_Object& Scene::New_Object(const std::string& name, Mesh* mesh, const Trans
     o.local = placement;
     o.world = parent != nullptr ? parent->world * placement : placement;
     o.id = std::uint32_t(names_.size());
-    // A recognisable op4 value per object, so tests can tell whose reached op4.
-    o.record.op4_argument = 1000 + o.id;
     names_.push_back(name);
     if (mesh != nullptr) {
         o.record.face_count = mesh->Face_Count();

@@ -43,8 +43,6 @@ struct Scene_Object {
     Spin             spin;
     Transform        world;   // updated by op3
     std::uint32_t    id;      // index into the scene's names
-    // What the hooks saw, for tests and tools.
-    std::uint32_t    op3_calls, op4_calls, op7_calls, op9_calls, op4_last_value;
 };
 
 struct Directional_Light {
@@ -60,7 +58,7 @@ struct Pick_Result {
 
 struct Scene_Options {
     std::int32_t pixel_depth = 16;
-    bool recording_memory = false;  // memory functions that log to Memory()
+    Memory_Functions memory = Plain_Memory();  // what the library allocates through
 };
 
 class Scene {
@@ -116,7 +114,6 @@ public:
     const std::vector<std::unique_ptr<Material>>& Materials() const { return materials_; }
     double Time() const { return time_; }
     float Ambient() const { return ambient_levels_; }
-    const std::vector<Directional_Light>& Lights() const { return lights_; }
     // Light value (4 units per shade level, clamped to levels 0..63) of a
     // world-space normal under this scene's lights.
     float Light_Value(Vec3 world_normal) const;

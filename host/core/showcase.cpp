@@ -24,10 +24,6 @@ namespace quorvel_host {
 
 namespace {
 
-struct Palette {
-    Rgb a, b;
-};
-
 // Maps and materials the scenes share.
 struct Kit {
     Scene& scene;
@@ -45,20 +41,20 @@ struct Kit {
 
     explicit Kit(Scene& s) : scene(s) {
         const std::int32_t depth = s.Pixel_Depth();
-        checker_256 = s.Add_Map(Map::Texels_16(Checker(256, 8, {230, 226, 210}, {70, 90, 120}), depth));
-        bricks = s.Add_Map(Map::Texels_16(Bricks(128, 64, {178, 82, 52}, {205, 200, 190}), depth, {1, 0.25f}));
+        checker_256 = s.Add_Map(Map::Texels_16(Checker_Tiles(256), depth));
+        bricks = s.Add_Map(Map::Texels_16(Red_Bricks(), depth, {1, 0.25f}));
         crate = s.Add_Map(Map::Texels_16(Checker(64, 2, {214, 170, 90}, {150, 100, 40}), depth));
-        fence = s.Add_Map(Map::Texels_16(Fence(64, {140, 150, 160}), depth, {2, 2}));
-        glow = s.Add_Map(Map::Texels_16(Glow(64, {255, 170, 60}), depth));
+        fence = s.Add_Map(Map::Texels_16(Grey_Fence(64), depth, {2, 2}));
+        glow = s.Add_Map(Map::Texels_16(Orange_Glow(64), depth));
         rings = s.Add_Map(Map::Texels_16(Rings(64, {40, 220, 120}), depth));
         Image badge_image = Rings(64, {250, 210, 60});
         for (Rgba& p : badge_image.pixels)
             if (p.a < 128) p = {30, 40, 90, 255};
         badge = s.Add_Map(Map::Texels_16(badge_image, depth));
-        stone_256 = s.Add_Map(Map::Palette(Quantise(Noise(256, {70, 60, 50}, {220, 200, 170}, 7)), {2, 1}));
-        marble = s.Add_Map(Map::Palette(Quantise(Noise(128, {30, 60, 130}, {200, 225, 255}, 11))));
-        fence_palette = s.Add_Map(Map::Palette(Quantise(Fence(64, {200, 170, 60})), {2, 2}));
-        glow_palette = s.Add_Map(Map::Palette(Quantise(Glow(64, {90, 160, 255}))));
+        stone_256 = s.Add_Map(Map::Palette(Quantise(Stone(256)), {2, 1}));
+        marble = s.Add_Map(Map::Palette(Quantise(Blue_Marble(128))));
+        fence_palette = s.Add_Map(Map::Palette(Quantise(Brass_Fence(64)), {2, 2}));
+        glow_palette = s.Add_Map(Map::Palette(Quantise(Blue_Glow(64))));
     }
 
     Material* Flat(Rgb colour, std::int32_t transparency = 0, bool two_sided = false) {
@@ -102,22 +98,31 @@ struct Kit {
     }
 };
 
-void Standard_Lights(Scene& scene) {
-    scene.Set_Ambient(14.0f);
-    scene.Add_Light({{0.5f, -1.0f, 0.8f}, 44.0f});
-    scene.Add_Light({{-0.7f, -0.2f, -0.5f}, 12.0f});
-}
-
 Transform At(float x, float y, float z, float yaw = 0.0f, float scale = 1.0f) {
     return Place({x, y, z}, Rotation_Degrees(yaw, 0.0f), scale);
 }
 
 }  // namespace
 
+void Add_Standard_Lights(Scene& scene) {
+    scene.Set_Ambient(standard_ambient);
+    scene.Add_Light(key_light);
+    scene.Add_Light(fill_light);
+}
+
+Image Checker_Tiles(std::int32_t size) { return Checker(size, 8, {230, 226, 210}, {70, 90, 120}); }
+Image Red_Bricks() { return Bricks(128, 64, {178, 82, 52}, {205, 200, 190}); }
+Image Grey_Fence(std::int32_t size) { return Fence(size, {140, 150, 160}); }
+Image Brass_Fence(std::int32_t size) { return Fence(size, {200, 170, 60}); }
+Image Orange_Glow(std::int32_t size) { return Glow(size, {255, 170, 60}); }
+Image Blue_Glow(std::int32_t size) { return Glow(size, {90, 160, 255}); }
+Image Stone(std::int32_t size) { return Noise(size, {70, 60, 50}, {220, 200, 170}, 7); }
+Image Blue_Marble(std::int32_t size) { return Noise(size, {30, 60, 130}, {200, 225, 255}, 11); }
+
 void Build_Showcase(Scene& scene, std::int32_t width, std::int32_t height) {
     std::srand(built_in_seed);
     Kit kit(scene);
-    Standard_Lights(scene);
+    Add_Standard_Lights(scene);
     Camera& camera = scene.Get_Camera();
     camera.Set_Viewport({0, 0, width, height});
     camera.Set_Field_Of_View(55.0f);
@@ -195,8 +200,7 @@ void Build_Showcase(Scene& scene, std::int32_t width, std::int32_t height) {
                      &scene.Add_Mesh(Pane(1.6f, 1.6f, kit.Lit_Mapped(kit.glow_palette, 0, 2, 1, true))),
                      slot(3, 2, 0.8f));
     scene.Add_Object("square", &scene.Add_Mesh(Pane(1.2f, 1.2f, kit.Mapped(kit.glow, 0, 11, true))), slot(3, 3, 0.8f));
-    // Overlay squares are drawn over everything: one in the front row, where
-    // it covers the floor, and one against the wall.
+    // The overlay square is drawn over everything, here over the floor.
     scene.Add_Object("overlay square", &scene.Add_Mesh(Pane(1.2f, 1.2f, kit.Mapped(kit.badge, 0, 10, true))),
                      slot(3, 4, 0.8f));
 
@@ -212,7 +216,7 @@ namespace {
 void Build_Clipping(Scene& scene, std::int32_t width, std::int32_t height) {
     std::srand(built_in_seed);
     Kit kit(scene);
-    Standard_Lights(scene);
+    Add_Standard_Lights(scene);
     Camera& camera = scene.Get_Camera();
     camera.Set_Viewport({0, 0, width, height});
     camera.Set_Depth_Range(1.0f, 60.0f);
@@ -228,7 +232,7 @@ void Build_Clipping(Scene& scene, std::int32_t width, std::int32_t height) {
 void Build_Lit(Scene& scene, std::int32_t width, std::int32_t height) {
     std::srand(built_in_seed);
     Kit kit(scene);
-    Standard_Lights(scene);
+    Add_Standard_Lights(scene);
     Camera& camera = scene.Get_Camera();
     camera.Set_Viewport({0, 0, width, height});
     camera.Look_At({0.0f, 1.0f, -5.0f}, {0.0f, 0.5f, 0.0f});
@@ -242,7 +246,7 @@ void Build_Lit(Scene& scene, std::int32_t width, std::int32_t height) {
 void Build_Translucent(Scene& scene, std::int32_t width, std::int32_t height) {
     std::srand(built_in_seed);
     Kit kit(scene);
-    Standard_Lights(scene);
+    Add_Standard_Lights(scene);
     Camera& camera = scene.Get_Camera();
     camera.Set_Viewport({0, 0, width, height});
     camera.Look_At({0.0f, 0.0f, -5.0f}, {0.0f, 0.0f, 0.0f});
@@ -262,7 +266,7 @@ void Build_Translucent(Scene& scene, std::int32_t width, std::int32_t height) {
 void Build_Group(Scene& scene, std::int32_t width, std::int32_t height) {
     std::srand(built_in_seed);
     Kit kit(scene);
-    Standard_Lights(scene);
+    Add_Standard_Lights(scene);
     Camera& camera = scene.Get_Camera();
     camera.Set_Viewport({0, 0, width, height});
     camera.Look_At({0.0f, 1.0f, -6.0f}, {0.0f, 0.5f, 0.0f});

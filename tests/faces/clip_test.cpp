@@ -24,7 +24,11 @@ constexpr float top = 5.0f, bottom = 235.0f;
 Host_Camera camera{310.0f, bottom};
 Host_Scene scene = [] {
     Host_Scene made{};
-    made.clip_left = 10.0f, made.clip_top = top, made.near_z = 1.0f, made.far_z = 100.0f, made.camera = &camera;
+    made.clip_left = 10.0f;
+    made.clip_top = top;
+    made.near_z = 1.0f;
+    made.far_z = 100.0f;
+    made.camera = &camera;
     return made;
 }();
 
@@ -150,7 +154,9 @@ TEST(Clip, Worked_Near_Crossing_And_Lying_Outcodes) {
     face = Polygon(X, Y, W, {{50, 20, 0.5f, 0x3B}, {50, 80, 0.25f, 0x3F}, {90, 80, 0.25f, 0x3F}});
     Clip_Left_Flat(&scene, &face);
     ASSERT_EQ(face.vertex_count, 4);
-    EXPECT_TRUE(face.x[0] == 10.0f && face.y[0] == 20.0f && face.w[0] == 0.5f);
+    EXPECT_EQ(face.x[0], 10.0f);
+    EXPECT_EQ(face.y[0], 20.0f);
+    EXPECT_EQ(face.w[0], 0.5f);
     // 16 vertices alternating in and out: 8 kept and 16 crossings would not fit, so the face empties.
     std::vector<std::vector<float>> zigzag;
     for (int v = 0; v < 16; ++v) zigzag.push_back({v % 2 ? 315.0f : 305.0f, 10.0f + v, 0.5f, v % 2 ? 55.0f : 63.0f});

@@ -55,12 +55,17 @@ TEST(Mesh_Files, Obj_Cube_With_Materials_And_A_Keyed_Texture_Faces_Outwards) {
         // Lit materials read palette maps; sides resample to the nearest power of two.
         const Material_Settings& textured = mesh.faces[0].material->Settings();
         ASSERT_NE(textured.map, nullptr);
-        EXPECT_TRUE(textured.map->Is_Palette() == lit && textured.mode == int(lit) && textured.map->Width() == 8) << lit;
+        EXPECT_EQ(textured.map->Is_Palette(), lit) << lit;
+        EXPECT_EQ(textured.mode, int(lit)) << lit;
+        EXPECT_EQ(textured.map->Width(), 8) << lit;
         EXPECT_EQ(textured.kind, 1);
         const Material_Settings& plain = mesh.faces[5].material->Settings();
         ASSERT_NE(plain.map, nullptr);
-        EXPECT_TRUE(plain.map->Width() == 4 && plain.map->Height() == 2 && plain.kind == 0) << lit;  // no holes, no key
-        EXPECT_TRUE(plain.diffuse == (Rgb{128, 64, 255}) && plain.transparency == 50) << lit;
+        EXPECT_EQ(plain.map->Width(), 4) << lit;  // no holes, no key
+        EXPECT_EQ(plain.map->Height(), 2) << lit;
+        EXPECT_EQ(plain.kind, 0) << lit;
+        EXPECT_EQ(plain.diffuse, (Rgb{128, 64, 255})) << lit;
+        EXPECT_EQ(plain.transparency, 50) << lit;
     }
 }
 
@@ -88,12 +93,17 @@ TEST(Mesh_Files, Ply_In_Ascii_And_Both_Binary_Orders) {
         std::string error;
         Mesh_Load_Report report;
         ASSERT_TRUE(Load_Mesh_File(scene, file, {}, mesh, report, error)) << file << ": " << error;
-        ASSERT_TRUE(mesh.positions.size() == 4 && mesh.faces.size() == 2) << file;
+        ASSERT_EQ(mesh.positions.size(), 4) << file;
+        ASSERT_EQ(mesh.faces.size(), 2) << file;
         // Corners come reversed after corner 0: the file's 0 1 2 is 0 2 1
         // here, and that corner's u is s and its v 1 - t.
         const Mesh_Corner& c = mesh.faces[0].corners[2];
-        EXPECT_TRUE(c.vertex == 1 && c.u == 1.0f && c.v == 1.0f && mesh.faces[1].corners[1].vertex == 3) << file;
-        EXPECT_TRUE(mesh.positions[2].x == 1.0f && mesh.positions[2].y == 1.0f) << file;
+        EXPECT_EQ(c.vertex, 1) << file;
+        EXPECT_EQ(c.u, 1.0f) << file;
+        EXPECT_EQ(c.v, 1.0f) << file;
+        EXPECT_EQ(mesh.faces[1].corners[1].vertex, 3) << file;
+        EXPECT_EQ(mesh.positions[2].x, 1.0f) << file;
+        EXPECT_EQ(mesh.positions[2].y, 1.0f) << file;
     }
 }
 

@@ -46,8 +46,9 @@ TEST(Pixel_Ops, Every_Pixel_And_Random_Pairs_Match_The_Channel_Reference) {
             const std::uint32_t s = random(), d = random(), pair = op.pair(s, d);
             ASSERT_EQ(pair, Ref_Apply_Pair(op.op, s, d, op.is_555)) << op.name << std::hex << " " << s << " " << d;
             ASSERT_EQ(pair & 0xFFFF, op.single(s & 0xFFFF, d & 0xFFFF)) << op.name;
-            if (op.op == Ref_Op::Blend)
+            if (op.op == Ref_Op::Blend) {
                 ASSERT_EQ(pair >> 16, op.single(s >> 16, d >> 16) - ((s & d & 0x10000u) ? 1u : 0u)) << op.name;
+            }
         }
     }
 }

@@ -152,8 +152,12 @@ TEST(Overlay_Filler, Never_Writes_Outside_The_Lines_And_Columns_Of_Its_Vertices)
         world.Fill(Fill_Square_Overlay, face);
         for (int y = 0; y < World::height; ++y)
             for (int x = 0; x < World::pitch; ++x)
-                if (world.Pixel(x, y) != 0)
-                    ASSERT_TRUE(y >= *min_y && y < *max_y && x >= int(*min_x) && x < int(*max_x)) << x << ", " << y;
+                if (world.Pixel(x, y) != 0) {
+                    ASSERT_GE(y, *min_y) << x << ", " << y;
+                    ASSERT_LT(y, *max_y) << x << ", " << y;
+                    ASSERT_GE(x, int(*min_x)) << x << ", " << y;
+                    ASSERT_LT(x, int(*max_x)) << x << ", " << y;
+                }
     }
 }
 

@@ -8,10 +8,12 @@
 #include <random>
 
 #include "core/showcase.h"
+#include "support/recording_memory.h"
 
 namespace {
 
 using namespace quorvel_host;
+using quorvel_test::Memory;
 
 std::mt19937 random_source(2026);
 float Spread() { return std::uniform_real_distribution<float>(-12.0f, 12.0f)(random_source); }
@@ -26,7 +28,7 @@ void QUORVEL_CDECL Lying_Transform(Host_Object* source, Host_Object* object, Hos
 }
 
 TEST(Guard_Band, Random_Scenes_Write_Nothing_Outside_The_Viewport) {
-    Scene scene({.pixel_depth = 16, .recording_memory = true});
+    Scene scene({.pixel_depth = 16, .memory = quorvel_test::Recording_Memory()});
     Build_Showcase(scene, 64, 48);  // a material for every render state
     Mesh_Data cloud;                // polygons of 3 to 6 corners, up to 24 units across
     for (std::uint32_t i = 0; i < 500; ++i) {

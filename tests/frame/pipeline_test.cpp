@@ -20,6 +20,7 @@
 #include "interface/interface.h"
 #include "interface/numbers.h"
 #include "quorvel/quorvel_soft.h"
+#include "support/recording_memory.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ Pixels Reference(int width, int height, int left = 0) {
 class Pipeline : public ::testing::Test {
 protected:
     Pipeline() {
-        quorvel_host::Use_Recording_Memory(*services);
+        quorvel_test::Use_Recording_Memory(*services);
         interface_state.services = services.Record();
         Fill_Dispatch_Rows();
         faces_state.opaque.count = faces_state.translucent.count = faces_state.overlay.count = 0;
@@ -115,8 +116,8 @@ protected:
         buffer = storage.data() + offset;
         expected = storage;
     }
-    std::uint16_t& Pixel(std::vector<std::uint16_t>& pixels, int x, int y) {
-        return pixels[static_cast<std::size_t>(buffer - storage.data() + y * scene.pitch + x)];
+    std::uint16_t& Pixel(std::vector<std::uint16_t>& from, int x, int y) {
+        return from[static_cast<std::size_t>(buffer - storage.data() + y * scene.pitch + x)];
     }
     void Expect_Rect(int x0, int y0, int x1, int y1, std::uint16_t value) {
         for (int y = y0; y < y1; ++y)
@@ -150,7 +151,7 @@ protected:
         }
         EXPECT_TRUE(outside == std::vector<std::uint16_t>(outside.size(), guard)) << "written beside the viewport";
     }
-    static quorvel_host::Memory_Log& Log() { return quorvel_host::Memory(); }
+    static quorvel_test::Memory_Log& Log() { return quorvel_test::Memory(); }
 
     quorvel_host::Services services{16, 16};
     Host_Camera camera{};
@@ -264,6 +265,22 @@ TEST_F(Pipeline, Result_Codes_Refused_Viewports_And_Failed_Pools) {
     Expect_Rect(3, 0, 5, 4096 / 3, material.flat_colour);
     Expect_Rect(0, 4096 / 3, 3, 4096 / 3 + 1, 0);
     Check_Buffer();
+}
+
+TEST_F(Pipeline, Negative_Pitch_Draws_Row_Y_Pitch_Times_Y_Pixels_From_The_First_Row) {
+    // A bottom-up buffer: the host passes its last row as the first and a
+    // negative pitch. The worked triangle covers x = 2 .. 2 + y - 1 on line y;
+    // the cleared rest is 0, and nothing above or below the block changes.
+    Add_Face({{2, 0}, {2, 4}, {6, 4}}, 1.0f);
+    Set_Viewport(0, 0, 8, 4, -8);
+    std::vector<std::uint16_t> block(8 + 32 + 8, guard);
+    ASSERT_EQ(Draw_Face_Lists(&scene, block.data() + 8 + 24, 0, clear_flag), 0);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const std::uint16_t colour = x >= 2 && x < 2 + y ? material.flat_colour : 0;
+            EXPECT_EQ(block[static_cast<std::size_t>(8 + (3 - y) * 8 + x)], colour) << x << ", " << y;
+        }
+    for (int i : {0, 7, 40, 47}) EXPECT_EQ(block[static_cast<std::size_t>(i)], guard) << i;
 }
 
 TEST_F(Pipeline, Fillers_Run_Opaque_In_List_Order_Then_Each_Sorted_List_Farthest_First) {

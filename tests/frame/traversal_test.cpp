@@ -3,7 +3,10 @@
 // from members, and which faces reach setup.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "frame/frame.h"
+#include "quorvel/quorvel_soft.h"
 #include "support/logging_host.h"
 
 namespace {
@@ -95,6 +98,36 @@ TEST_F(Traversal, Groups_Are_Drawn_Whole_When_They_Or_A_Member_Are_In_View) {
     host.Of(group.m11).in_view_result = 1;
     EXPECT_EQ(Draw(group.g), members + "op6(T1,M1) op6(T11,M11) " + drawn + n);
     EXPECT_EQ(group.g->in_view, 1u);
+}
+
+TEST_F(Traversal, Faces_Without_A_Material_Row_Or_Setup_Slot_Are_Tested_But_Never_Set_Up) {
+    // Each face after the first lacks one link of the way to slot 1; the
+    // host's face test still runs for every one of them.
+    Host_Object* a = host.Object("A");
+    Dispatch_Row no_setup{};
+    Material_Render_Data no_row{}, data_without_setup{&no_setup};
+    Host_Material without_data{}, without_row{.render_data = &no_row}, without_setup{.render_data = &data_without_setup};
+    host.Face(a, "drawn");
+    host.Face(a, "no_material")->material = nullptr;
+    host.Face(a, "no_data")->material = &without_data;
+    host.Face(a, "no_row")->material = &without_row;
+    host.Face(a, "no_setup")->material = &without_setup;
+    EXPECT_EQ(Draw(a), "op3(A) op5(A) op4(A,0) op6(A,A) op9(A,A) test(drawn) setup(drawn) test(no_material) "
+                       "test(no_data) test(no_row) test(no_setup)");
+}
+
+TEST_F(Traversal, Render_Before_Init_Or_Without_A_Frame_Buffer_Walks_No_Object_And_Draws_Nothing) {
+    Host_Object* a = host.Top(host.Object("A"));
+    host.Face(a, "a0");
+    std::vector<std::uint16_t> frame(320 * 240, 0x5555);
+    // Before Quorvel_Init_Render_Dll the library has no services to read.
+    Host_Services* services = std::exchange(interface_state.services, nullptr);
+    EXPECT_EQ(Quorvel_Render_Dll(&host.scene, frame.data(), 0, 1), 0);
+    EXPECT_EQ(host.log, "");
+    interface_state.services = services;
+    EXPECT_EQ(Quorvel_Render_Dll(&host.scene, nullptr, 0, 1), 0);
+    EXPECT_EQ(host.log.find("op"), std::string::npos) << host.log;
+    EXPECT_EQ(frame, std::vector<std::uint16_t>(320 * 240, 0x5555));
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ std::string Name(const Golden& g) { return std::string(g.scene) + "_" + std::to_
 std::vector<unsigned char> Render(const Golden& g, std::int32_t& width, std::int32_t& height) {
     const Built_In_Scene* built_in = Find_Built_In_Scene(g.scene);
     EXPECT_NE(built_in, nullptr);
-    Scene scene({g.depth, false});
+    Scene scene({g.depth});
     built_in->build(scene, width = built_in->width, height = built_in->height);
     Frame frame(width, height, g.depth);
     EXPECT_GE(scene.Render(frame, 1), 0);
@@ -73,8 +73,8 @@ TEST_P(Golden_Frames, Match_The_Reviewed_Image) {
         Write(output + ".png", width, height, rgb);
         FAIL() << "no reviewed image " << reviewed << "; the new frame is " << output << ".png for review";
     }
-    ASSERT_TRUE(expected_width == width && expected_height == height)
-        << reviewed << " is " << expected_width << " x " << expected_height << ", the frame " << width << " x " << height;
+    ASSERT_EQ(expected_width, width) << reviewed;
+    ASSERT_EQ(expected_height, height) << reviewed;
     std::vector<unsigned char> difference(rgb.size());
     std::size_t differing = 0, first = 0;
     for (std::size_t i = 0; i < rgb.size(); i += 3) {
@@ -93,7 +93,7 @@ TEST_P(Golden_Frames, Match_The_Reviewed_Image) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, Golden_Frames, ::testing::ValuesIn(goldens),
-                         [](const ::testing::TestParamInfo<Golden>& info) { return Name(info.param); });
+                         [](const ::testing::TestParamInfo<Golden>& test) { return Name(test.param); });
 
 }  // namespace
 }  // namespace quorvel_host

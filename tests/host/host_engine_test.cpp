@@ -159,11 +159,13 @@ TEST(Showcase, Every_Sample_Selects_Its_Row_And_All_Rows_Appear) {
         {"lit additive", Row_Gouraud_Mapped_Additive}, {"square", Row_Square}, {"overlay square", Row_Square_Overlay}};
     ASSERT_EQ(std::size(samples), std::size_t(Row_Count));
     for (const std::int32_t depth : {15, 16}) {
-        Scene scene({depth, false});
+        Scene scene({depth});
         Build_Showcase(scene, 320, 240);
         for (const auto& [name, row] : samples) {
             const Scene_Object* o = scene.Find(name);
-            ASSERT_TRUE(o != nullptr && o->record.face_count > 0 && o->record.faces[0]->material->render_data != nullptr) << name;
+            ASSERT_NE(o, nullptr) << name;
+            ASSERT_GT(o->record.face_count, 0) << name;
+            ASSERT_NE(o->record.faces[0]->material->render_data, nullptr) << name;
             EXPECT_EQ(o->record.faces[0]->material->render_data->row, Row(row)) << name << " at depth " << depth;
         }
     }

@@ -10,21 +10,24 @@
 #include <deque>
 #include <vector>
 
-#include "core/materials.h"
 #include "core/services.h"
 #include "faces/faces.h"
 #include "quorvel/quorvel_soft.h"
+#include "support/bare_materials.h"
+#include "support/recording_memory.h"
 
 namespace {
 
-using quorvel_host::Colour, quorvel_host::Map, quorvel_host::Material;
-using Kind = quorvel_host::Memory_Call_Kind;
+using quorvel_test::Colour;
+using Map = quorvel_test::Bare_Map;
+using Material = quorvel_test::Bare_Material;
+using Kind = quorvel_test::Memory_Call_Kind;
 constexpr std::uint32_t Texels = 16, short_table = 64, long_table = 64 * 256;
 
 class Materials : public ::testing::Test {
 protected:
     void SetUp() override {
-        quorvel_host::Use_Recording_Memory(*services);
+        quorvel_test::Use_Recording_Memory(*services);
         ASSERT_EQ(Quorvel_Init_Render_Dll(services.Record()), 1);
         Log().Reset();
     }
@@ -47,7 +50,7 @@ protected:
             if (call->kind == Kind::Allocate && call->result == Table(material)) return call->count;
         return 0;
     }
-    static quorvel_host::Memory_Log& Log() { return quorvel_host::Memory(); }
+    static quorvel_test::Memory_Log& Log() { return quorvel_test::Memory(); }
     static void Fail_Next_Allocation() { Log().fail_call = Log().allocation_calls + 1; }
 
     quorvel_host::Services services{16, 16};
@@ -82,7 +85,8 @@ TEST_F(Materials, Selection_Picks_The_Row_And_Table_The_Rules_Give_And_Rows_Keep
         {None, -257, 0x010, Row_Random_Blend, 0}, {Palette, INT_MIN, 0x001, Row_Random, 0}, {None, 9, 0x260, Row_Random, 0},
     };
     Map texel(Texels, 3, 8), palette(Map_Format_Palette, 3, 8), no_image(Texels, 3, 8), no_palette(Map_Format_Palette, 3, 8);
-    no_image.Drop_Image(), no_palette.Drop_Palette();
+    no_image.Drop_Image();
+    no_palette.Drop_Palette();
     Map* const maps[] = {nullptr, &texel, &palette, &no_image, &no_palette};
     std::int32_t last_mode[Row_Count] = {};
     for (const auto& c : cases) {
@@ -134,7 +138,9 @@ TEST_F(Materials, Failed_Table_Leaves_The_Previous_Row_And_Table_And_The_Next_Ca
         Fail_Next_Allocation();
         interface_state.rows[Row_Gouraud].mode = 41;
         EXPECT_EQ(Quorvel_Set_Material_Render_State_Dll(material.Record(), mode, Flag_Mapped), 0);
-        EXPECT_TRUE(Chosen(material) == Row_Count && Table(material) == nullptr && material.Flags() == Flag_Mapped);
+        EXPECT_EQ(Chosen(material), Row_Count);
+        EXPECT_EQ(Table(material), nullptr);
+        EXPECT_EQ(material.Flags(), Flag_Mapped);
         EXPECT_EQ(interface_state.rows[Row_Gouraud].mode, 41);
     }
     Material& material = materials[0];
@@ -142,17 +148,22 @@ TEST_F(Materials, Failed_Table_Leaves_The_Previous_Row_And_Table_And_The_Next_Ca
     // A table that rows do not read is kept, and reused.
     std::uint32_t* table = Table(material);
     const std::size_t calls = Log().calls.size();
-    Select(material, 0, 0), Select(material, 1, 0x004);
-    EXPECT_TRUE(Table(material) == table && Log().calls.size() == calls);
+    Select(material, 0, 0);
+    Select(material, 1, 0x004);
+    EXPECT_EQ(Table(material), table);
+    EXPECT_EQ(Log().calls.size(), calls);
     // A short table is replaced before a row can index it by palette entry:
     // the new table first, then the old one back; without memory nothing changes.
     Fail_Next_Allocation();
     EXPECT_EQ(Quorvel_Set_Material_Render_State_Dll(material.Set_Map(&map).Record(), 0, Flag_Mapped), 0);
-    EXPECT_TRUE(Chosen(material) == Row_Gouraud_Blend && Table(material) == table);
+    EXPECT_EQ(Chosen(material), Row_Gouraud_Blend);
+    EXPECT_EQ(Table(material), table);
     Log().Reset();
     EXPECT_EQ(Select(material, 0, Flag_Mapped), Row_Mapped_Palette);
     ASSERT_EQ(Log().calls.size(), 2u);
-    EXPECT_TRUE(Log().calls[0].count == long_table && Log().calls[1].kind == Kind::Release && Log().calls[1].block == table);
+    EXPECT_EQ(Log().calls[0].count, long_table);
+    EXPECT_EQ(Log().calls[1].kind, Kind::Release);
+    EXPECT_EQ(Log().calls[1].block, table);
 }
 
 // The entry at `level` (and palette colour, for the long layout), from the
@@ -197,7 +208,7 @@ TEST_F(Materials, Shade_Tables_Match_The_Reference_At_Every_Depth_And_Layout) {
         {{}, {200, 200, 200}, {255, 0, 255}, white, -40, 2000000000},
     };
     Map map(Map_Format_Palette, 3, 8);
-    map.Set_Palette(quorvel_host::Make_Palette([](int p) { return Colour{std::uint8_t(p), std::uint8_t(255 - p), std::uint8_t(p * 37)}; }));
+    map.Set_Palette(quorvel_test::Make_Palette([](int p) { return Colour{std::uint8_t(p), std::uint8_t(255 - p), std::uint8_t(p * 37)}; }));
     for (int depth : {16, 15, 24}) {
         services->pixel_depth = depth;
         for (const auto& l : lightings) {
@@ -205,16 +216,19 @@ TEST_F(Materials, Shade_Tables_Match_The_Reference_At_Every_Depth_And_Layout) {
                 SCOPED_TRACE(testing::Message() << "depth " << depth << " lighting " << &l - lightings << " " << mapped);
                 Material& material = Added(mapped ? &map : nullptr);
                 material.Set_Ambient(l.ambient).Set_Diffuse(l.diffuse).Set_Specular(l.specular).Set_Tint(l.tint);
-                Select(material.Set_Shininess(l.shininess, l.strength), 1, mapped ? Flag_Mapped : 0);
+                Select(material.Set_Shininess(l.shininess, l.strength), 1, mapped ? std::uint32_t(Flag_Mapped) : 0u);
                 ASSERT_EQ(Table_Entries(material), mapped ? long_table : short_table);
                 Expect_Table_Matches_Reference(material, depth);
             }
         }
     }
     // The worked values. Materials were added by depth, then lighting, unmapped first.
-    EXPECT_TRUE(Table(materials[0])[32] == 0x5AEB0000u && Table(materials[0])[63] == 0xBDD70000u);
-    EXPECT_TRUE(Table(materials[2])[0] == 0x39E70000u && Table(materials[2])[63] == 0xFFFF0000u);
-    EXPECT_TRUE(Table(materials[14])[0] == 0x1CE70000u && Table(materials[14])[63] == 0x7FFF0000u);
+    EXPECT_EQ(Table(materials[0])[32], 0x5AEB0000u);
+    EXPECT_EQ(Table(materials[0])[63], 0xBDD70000u);
+    EXPECT_EQ(Table(materials[2])[0], 0x39E70000u);
+    EXPECT_EQ(Table(materials[2])[63], 0xFFFF0000u);
+    EXPECT_EQ(Table(materials[14])[0], 0x1CE70000u);
+    EXPECT_EQ(Table(materials[14])[63], 0x7FFF0000u);
 }
 
 TEST_F(Materials, Update_Refills_In_Place_Or_Replaces_A_Table_Of_The_Other_Size) {
@@ -229,7 +243,8 @@ TEST_F(Materials, Update_Refills_In_Place_Or_Replaces_A_Table_Of_The_Other_Size)
     material.Set_Ambient({255, 255, 255}).Set_Specular({100, 0, 0}).Set_Shininess(100, 100);
     services->pixel_depth = 15;
     Quorvel_Update_Material_Dll(material.Record());
-    EXPECT_TRUE(Table(material) == small && Log().calls.size() == calls);
+    EXPECT_EQ(Table(material), small);
+    EXPECT_EQ(Log().calls.size(), calls);
     Expect_Table_Matches_Reference(material, 15);
     // Given a palette map and Flag_Mapped the table needs the long layout:
     // without memory the old table stays as it was; the next refill replaces it.
@@ -237,27 +252,36 @@ TEST_F(Materials, Update_Refills_In_Place_Or_Replaces_A_Table_Of_The_Other_Size)
     const std::vector<std::uint32_t> before(small, small + 64);
     Fail_Next_Allocation();
     Quorvel_Update_Material_Dll(material.Record());
-    EXPECT_TRUE(Table(material) == small && std::equal(before.begin(), before.end(), small));
+    EXPECT_EQ(Table(material), small);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), small));
     Log().Reset();
     Quorvel_Update_Material_Dll(material.Record());
     ASSERT_EQ(Log().calls.size(), 2u);
-    EXPECT_TRUE(Log().calls[0].count == long_table && Log().calls[1].kind == Kind::Release && Log().calls[1].block == small);
+    EXPECT_EQ(Log().calls[0].count, long_table);
+    EXPECT_EQ(Log().calls[1].kind, Kind::Release);
+    EXPECT_EQ(Log().calls[1].block, small);
     Expect_Table_Matches_Reference(material, 15);
 }
 
 TEST_F(Materials, Material_Blocks_Come_Back_Table_First_And_A_Refused_One_Leaves_Null) {
     Map map(Map_Format_Palette, 2, 4);
     Material &flat = Added(), &lit = Added(), &mapped = Added(&map);
-    EXPECT_TRUE(Log().calls[0].count == 1 && Log().calls[0].size == sizeof(Material_Render_Data));
-    EXPECT_TRUE(flat->render_data == Log().calls[0].result && !flat->render_data->row && !flat->render_data->shade_table);
-    Select(flat, 0, 0), Select(lit, 2, 0), Select(mapped, 1, Flag_Mapped);
+    EXPECT_EQ(Log().calls[0].count, 1);
+    EXPECT_EQ(Log().calls[0].size, sizeof(Material_Render_Data));
+    ASSERT_EQ(flat->render_data, Log().calls[0].result);
+    EXPECT_EQ(flat->render_data->row, nullptr);
+    EXPECT_EQ(flat->render_data->shade_table, nullptr);
+    Select(flat, 0, 0);
+    Select(lit, 2, 0);
+    Select(mapped, 1, Flag_Mapped);
     EXPECT_EQ(Log().live_blocks, 5);
     for (Material* m : {&flat, &lit, &mapped}) {
         const void *table = Table(*m), *data = (*m)->render_data;
         Log().calls.clear();
         Quorvel_Release_Material_Dll(m->Record());
         ASSERT_EQ(Log().calls.size(), table ? 2u : 1u);
-        EXPECT_TRUE(Log().calls[0].block == (table ? table : data) && Log().calls.back().block == data);
+        EXPECT_EQ(Log().calls[0].block, (table ? table : data));
+        EXPECT_EQ(Log().calls.back().block, data);
         EXPECT_EQ((*m)->render_data, data);  // the host's word is left as it was
         (*m)->render_data = nullptr;
     }
@@ -265,15 +289,18 @@ TEST_F(Materials, Material_Blocks_Come_Back_Table_First_And_A_Refused_One_Leaves
     // Refused: null, and nothing to select into, refill or release.
     Material& refused = materials.emplace_back();
     Material_Render_Data stale{};
-    refused->render_data = &stale, refused.Flags() = 0x41;
-    Log().Reset(), Fail_Next_Allocation();
+    refused->render_data = &stale;
+    refused.Flags() = 0x41;
+    Log().Reset();
+    Fail_Next_Allocation();
     EXPECT_EQ(Quorvel_Add_Material_Dll(refused.Record()), 0);
     EXPECT_EQ(refused->render_data, nullptr);
     EXPECT_EQ(Quorvel_Set_Material_Render_State_Dll(refused.Record(), 1, 0), 0);
     EXPECT_EQ(Quorvel_Get_Material_Render_State_Dll(refused.Record()), 0);
     Quorvel_Update_Material_Dll(refused.Record());
     Quorvel_Release_Material_Dll(refused.Record());
-    EXPECT_TRUE(Log().calls.size() == 1u && refused.Flags() == 0x41u);
+    EXPECT_EQ(Log().calls.size(), 1u);
+    EXPECT_EQ(refused.Flags(), 0x41u);
 }
 
 TEST_F(Materials, Face_Colour_Is_Rand_Mod_63536_A_Refused_Block_Draws_None_And_Release_Scene_Empties_The_Pools) {
@@ -285,17 +312,22 @@ TEST_F(Materials, Face_Colour_Is_Rand_Mod_63536_A_Refused_Block_Draws_None_And_R
     EXPECT_EQ(Quorvel_Add_Face_Dll(&face), 0);
     EXPECT_EQ(face.render_data, nullptr);
     Quorvel_Release_Face_Dll(&face);
-    ASSERT_TRUE(Quorvel_Add_Face_Dll(&face) == 1 && Quorvel_Add_Face_Dll(&other) == 1);
+    ASSERT_EQ(Quorvel_Add_Face_Dll(&face), 1);
+    ASSERT_EQ(Quorvel_Add_Face_Dll(&other), 1);
     EXPECT_EQ(Log().calls.back().size * Log().calls.back().count, 2u);
-    EXPECT_TRUE(face.render_data->random_colour == first && other.render_data->random_colour == second);
-    Quorvel_Release_Face_Dll(&face), Quorvel_Release_Face_Dll(&other);
+    EXPECT_EQ(face.render_data->random_colour, first);
+    EXPECT_EQ(other.render_data->random_colour, second);
+    Quorvel_Release_Face_Dll(&face);
+    Quorvel_Release_Face_Dll(&other);
     EXPECT_EQ(Log().live_blocks, 0);
     EXPECT_EQ(Log().Count(Kind::Release), 2u);
 
     // The frame-wide pools go back with the scene (their growth and release are tested with the frame).
     ASSERT_NE(Reserve_Face(faces_state.translucent), nullptr);
     Quorvel_Release_Scene_Dll();
-    EXPECT_TRUE(Log().live_blocks == 0 && faces_state.translucent.records == nullptr && faces_state.translucent.capacity == 0);
+    EXPECT_EQ(Log().live_blocks, 0);
+    EXPECT_EQ(faces_state.translucent.records, nullptr);
+    EXPECT_EQ(faces_state.translucent.capacity, 0);
 }
 
 }  // namespace

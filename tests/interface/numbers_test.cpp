@@ -27,14 +27,20 @@ TEST(Conversions, Agree_With_The_Processor_Over_Float_Bit_Patterns_And_Double_Ra
     };
     for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFull; bits += 65521) check(std::uint32_t(bits));
     for (std::uint32_t power = 0; power < 512; ++power)  // sign and exponent
-        for (std::uint32_t offset = 0; offset < 16; ++offset)
-            check((power << 23) + offset), check((power << 23) - offset), check((power << 23 | 0x400000u) - offset);
+        for (std::uint32_t offset = 0; offset < 16; ++offset) {
+            check((power << 23) + offset);
+            check((power << 23) - offset);
+            check((power << 23 | 0x400000u) - offset);
+        }
     for (double edge : {2147483647.4, 2147483647.5, 2147483647.9, 2147483648.0, -2147483648.4, -2147483648.5, -2147483648.9,
                         -2147483649.0, 4.9e-324, -0.0, 1e300})
         check_double(edge);
     // The pinned results themselves, and 16.16 as truncation of x 65536.
-    EXPECT_TRUE(Round_To_Int(std::numeric_limits<float>::quiet_NaN()) == INT32_MIN && Round_To_Int(2.5f) == 2);
-    EXPECT_TRUE(To_16_16(1.0f / 65536.0f) == 1 && To_16_16(-1.5f) == -98304 && To_16_16(-0.9f / 65536.0f) == 0);
+    EXPECT_EQ(Round_To_Int(std::numeric_limits<float>::quiet_NaN()), INT32_MIN);
+    EXPECT_EQ(Round_To_Int(2.5f), 2);
+    EXPECT_EQ(To_16_16(1.0f / 65536.0f), 1);
+    EXPECT_EQ(To_16_16(-1.5f), -98304);
+    EXPECT_EQ(To_16_16(-0.9f / 65536.0f), 0);
     EXPECT_EQ(To_16_16(32768.0f), INT32_MIN);
 }
 

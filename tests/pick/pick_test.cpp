@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <utility>
+#include <vector>
 #include <tuple>
 
 #include "pick/pick.h"
@@ -148,6 +151,57 @@ TEST_F(Picking, Shared_Edges_Off_Screen_Hits_And_The_Near_And_Far_Planes) {
     Polygon(a, 14, {{80, -1, 150}, {40, -1, 150}, {40, -1, 50}, {80, -1, 50}});
     EXPECT_EQ(Pick(300, 121.5f), Hit(a, 4, 80.0f));  // the ray y = -z / 80 meets the floor at z = 80
     EXPECT_EQ(Pick(300, 121.0f), Hit(nullptr, 0, 100.0f));
+}
+
+TEST_F(Picking, Faces_Above_Ten_Corners_Are_Hit_In_Every_Fan_Piece) {
+    // A regular 12-gon of radius 100 about the screen centre (corner k at
+    // 30k degrees, counter-clockwise on the screen) in the plane z = 10 + x / 2.
+    // The ray through screen column sx has x = (sx - 160) / 160 z, so it meets
+    // the plane at z = 10 / (1 - (sx - 160) / 320). The fan's second piece
+    // (corners 0, 9, 10, 11) lies beyond the chord x + y = 380 from corner 0 to 9.
+    const auto depth_at = [](float sx) { return 10.0f / (1.0f - (sx - 160.0f) / 320.0f); };
+    std::vector<std::array<float, 3>> corners;
+    for (int k = 0; k < 12; ++k) {
+        const double angle = k * 3.14159265358979 / 6;
+        const float sx = static_cast<float>(160 + 100 * std::cos(angle)), sy = static_cast<float>(120 - 100 * std::sin(angle));
+        const float z = depth_at(sx);
+        corners.push_back({(sx - 160.0f) / 160.0f * z, (120.0f - sy) / 120.0f * z, z});
+    }
+    Host_Face* face = Polygon(host.Top(host.Object("A")), 0, corners);
+    EXPECT_NEAR(Face_Depth(face, 100, 110), depth_at(100), 1e-3);  // first piece
+    EXPECT_NEAR(Face_Depth(face, 205, 198), depth_at(205), 1e-3);  // second piece
+    EXPECT_NEAR(Face_Depth(face, 236, 142), depth_at(236), 1e-3);  // second piece, by corner 11
+    EXPECT_EQ(Face_Depth(face, 250, 210), -1);                     // beyond the edge from corner 10 to 11
+}
+
+TEST_F(Picking, A_Piece_Above_Eleven_Vertices_After_The_Near_Clip_Is_Not_Clipped_Further) {
+    // A regular 10-gon of radius 80 about the screen centre whose odd corners
+    // lie behind the near plane (z = 0.5) and even ones at z = 50: the near
+    // clip cuts off five corners, leaving 15 vertices around the centre.
+    // With every vertex inside the far plane the centre is hit; with corner 4
+    // pushed beyond it (z = 150) the far clip would be needed on 15 vertices,
+    // which could outgrow the 16-entry record, so the piece is a miss.
+    for (const float far_corner_z : {50.0f, 150.0f}) {
+        std::vector<std::array<float, 3>> corners;
+        for (int k = 0; k < 10; ++k) {
+            const double angle = k * 3.14159265358979 / 5;
+            const float z = k % 2 == 1 ? 0.5f : k == 4 ? far_corner_z : 50.0f;
+            corners.push_back({static_cast<float>(80 * std::cos(angle)) / 160.0f * z,
+                               static_cast<float>(80 * std::sin(angle)) / 120.0f * z, z});
+        }
+        Host_Face* face = Polygon(host.Top(host.Object("A")), far_corner_z == 50.0f ? 0 : 10, corners);
+        float depth = 0.0f;
+        EXPECT_EQ(Pick_Face(&host.scene, face, 160, 120, &depth), far_corner_z == 50.0f ? 1 : 0) << far_corner_z;
+    }
+}
+
+TEST_F(Picking, Pick_Before_Init_Returns_Null_And_Writes_Nothing) {
+    Rectangle(host.Top(host.Object("A")), 0, 0, 0, 320, 240, 5);
+    Host_Services* services = std::exchange(interface_state.services, nullptr);
+    const Hit hit = Pick(160, 120);
+    interface_state.services = services;
+    EXPECT_EQ(hit, Hit(nullptr, -7, -7.0f));
+    EXPECT_EQ(host.log, "");
 }
 
 }  // namespace

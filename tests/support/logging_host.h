@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/camera.h"
 #include "core/services.h"
 #include "interface/interface.h"
 
@@ -77,10 +78,9 @@ public:
     }
     void Reject(Host_Face* face) { faces_.at(face)->test_result = 0; }
 
-    // Sets a vertex now, with the outcode a host gives it (on a plane = inside).
+    // Sets a vertex now, with the outcode the host engine gives it (on a plane = inside).
     void Vertex(std::uint32_t index, float x, float y, float z) {
-        services.Set_Vertex(index, x, y, z, Outcode_Near * (z >= scene.near_z) | Outcode_Far * (z <= scene.far_z) |
-                            Outcode_Left * (x >= -z) | Outcode_Right * (x <= z) | Outcode_Top * (y <= z) | Outcode_Bottom * (y >= -z));
+        services.Set_Vertex(index, x, y, z, quorvel_host::Outcode({x, y, z}, scene.near_z, scene.far_z));
     }
 
     std::deque<Logged_Object> objects;

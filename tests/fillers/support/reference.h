@@ -74,8 +74,12 @@ struct World {
 struct Vertex { float x, y, w, u, v, shade = 0; };
 inline void Add_Vertex(Prepared_Face& face, const Vertex& vertex) {
     const int i = face.vertex_count++;
-    face.x[i] = vertex.x, face.y[i] = vertex.y, face.w[i] = vertex.w, face.shade[i] = vertex.shade;
-    face.u[i] = vertex.u * 256 * vertex.w, face.v[i] = vertex.v * 256 * vertex.w;
+    face.x[i] = vertex.x;
+    face.y[i] = vertex.y;
+    face.w[i] = vertex.w;
+    face.shade[i] = vertex.shade;
+    face.u[i] = vertex.u * 256 * vertex.w;
+    face.v[i] = vertex.v * 256 * vertex.w;
     face.y_row[i] = static_cast<std::int32_t>(vertex.y);
 }
 inline Prepared_Face Make_Face(std::initializer_list<Vertex> vertices) {
@@ -281,7 +285,8 @@ inline void Reference_Run(const Ref_Filler& f, World& world, const Ref_Context& 
     for (; loop == Ref_Loop::Paired && i + 1 < length; i += 2) {
         const std::uint32_t result = Ref_Apply_Pair(f.op, colour[i] | std::uint32_t{colour[i + 1]} << 16,
                                                     frame[first + i] | std::uint32_t{frame[first + i + 1]} << 16, is_555);
-        frame[first + i] = static_cast<std::uint16_t>(result), frame[first + i + 1] = static_cast<std::uint16_t>(result >> 16);
+        frame[first + i] = static_cast<std::uint16_t>(result);
+        frame[first + i + 1] = static_cast<std::uint16_t>(result >> 16);
     }
     for (; i < length; ++i)
         if (!skip[i]) frame[first + i] = Ref_Apply(f.op, colour[i], frame[first + i], is_555);
@@ -295,7 +300,10 @@ inline std::vector<std::uint16_t> Reference_Fill(const Ref_Filler& f, World& wor
     Ref_Context c;
     int line_y = -1;
     auto run = [&](int y, int x, int length) {
-        if (y != line_y) c = Reference_Set_Up(edges.lines.at(y)), line_y = y;
+        if (y != line_y) {
+            c = Reference_Set_Up(edges.lines.at(y));
+            line_y = y;
+        }
         Reference_Advance(c, x);
         Reference_Run(f, world, c, y * World::pitch + x, length, frame);
     };
