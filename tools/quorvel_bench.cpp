@@ -17,8 +17,8 @@
 #include "core/showcase.h"
 #include "core/textures.h"
 #include "faces/faces.h"
-#include "frame/frame.h"
-#include "interface/interface.h"
+#include "module/module.h"
+#include "spans/spans.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include <initializer_list>
 
 #include "faces/faces.h"
-#include "interface/interface.h"
 
 namespace {
 

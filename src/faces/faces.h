@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "interface/interface.h"
+#include "base/base.h"
 #include "quorvel/host_records.h"
 
 // 16 vertices: a convex face of at most 10 corners gains at most one vertex

@@ -6,8 +6,6 @@
 #include <cstdint>
 
 #include "faces/faces.h"
-#include "interface/interface.h"
-#include "interface/numbers.h"
 
 namespace {
 

@@ -9,12 +9,11 @@
 #include <cstring>
 #include <limits>
 
+#include "base/base.h"
 #include "faces/faces.h"
 #include "fillers/edge_walk.h"
 #include "fillers/pixel_ops.h"
 #include "fillers/span_context.h"
-#include "interface/interface.h"
-#include "interface/numbers.h"
 #include "quorvel/host_records.h"
 
 // W beyond the face can reach zero: IEEE division then gives an infinite r,

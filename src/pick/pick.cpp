@@ -7,9 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "frame/frame.h"
-#include "interface/interface.h"
-#include "quorvel/quorvel_soft.h"
+#include "base/base.h"
+#include "traversal/traversal.h"
 
 namespace {
 
@@ -244,11 +243,4 @@ Host_Object* Pick_Scene(Host_Scene* scene, float px, float py, std::int32_t* fac
         Pick_Object(scene, object, object, query);
     }
     return query.hit;
-}
-
-extern "C" QUORVEL_API Host_Object* QUORVEL_EXPORT_CALL Quorvel_Pick_Dll(Host_Scene* scene, float x, float y,
-                                                                        int32_t* face_index, float* depth) {
-    // Before Quorvel_Init_Render_Dll there are no vertex arrays to read.
-    if (interface_state.services == nullptr) return nullptr;
-    return Pick_Scene(scene, x, y, face_index, depth);
 }

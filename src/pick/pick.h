@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "faces/faces.h"
+#include "traversal/traversal.h"
 #include "quorvel/host_records.h"
 
 // 1 = hit with *depth set to the camera z of the point on the face; 0 = miss.

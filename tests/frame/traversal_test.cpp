@@ -3,7 +3,7 @@
 // from members, and which faces reach setup.
 #include <gtest/gtest.h>
 
-#include "frame/frame.h"
+#include "traversal/traversal.h"
 #include "support/logging_host.h"
 
 namespace {

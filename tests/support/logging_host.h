@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "core/services.h"
-#include "interface/interface.h"
+#include "module/module.h"
 
 namespace quorvel_test {
 

@@ -1,15 +1,16 @@
-// The frame pipeline: span buffer, translucent ordering and scene traversal,
-// driven by Quorvel_Render_Dll.
-#ifndef QUORVEL_FRAME_H
-#define QUORVEL_FRAME_H
+// The span buffer and the translucent ordering: the prepared faces' edges
+// filed by line, the scan pass that gives every face the runs of pixels where
+// it is visible, the walk the fillers take along those runs, and the order in
+// which the translucent and overlay lists are drawn.
+#ifndef QUORVEL_SPANS_H
+#define QUORVEL_SPANS_H
 
+#include <cstddef>
 #include <cstdint>
 
+#include "base/base.h"
 #include "faces/faces.h"
 #include "quorvel/host_records.h"
-
-// 4096 lines: the per-line tables are indexed by a 12-bit y.
-constexpr std::int32_t max_scan_lines = 4096;
 
 struct Edge {
     std::int32_t   x;         // 16.16 crossing on the current line
@@ -97,59 +98,18 @@ void Sort_Translucent_Faces(const Prepared_Face* list, std::int32_t count);
 // Frees the span and edge pools and resets them to empty.
 void Release_Span_Buffer();
 
-// Everything Quorvel_Render_Dll does after the face lists are filled: the
-// edge stage, the scan pass, the background clear and the fillers. Returns 0
-// for a viewport Read_Scan_Bounds refuses, 2 when the edge pool could not
-// grow, else the overlay count.
-std::int32_t Draw_Face_Lists(Host_Scene* scene, std::uint16_t* frame_buffer, std::uint32_t pass_through,
-                             std::uint32_t flags);
-
-// Scene traversal: hands every accepted face to slot 1 of its material's row.
-void Draw_Object(Host_Scene* scene, Host_Object* object, Host_Object* hint);
-void Draw_Object_Subtree(Host_Scene* scene, Host_Object* first, Host_Object* hint);
-void Draw_Group(Host_Scene* scene, Host_Object* group, Host_Object* hint);
-void Update_Group_Members(Host_Object* first, Host_Scene* scene);
-std::int32_t Any_Member_In_View(Host_Scene* scene, Host_Object* first, Host_Object* hint);
-void Prepare_Group_Members(Host_Scene* scene, Host_Object* first, Host_Object* hint);
-void Set_Up_Member_Faces(Host_Scene* scene, Host_Object* first, Host_Object* hint);
-
-// The host's operation table of an object.
-inline Host_Object_Operations& Operations_Of(const Host_Object* object) { return *object->object_class->operations; }
-
-// The host operations that come before an object is known to be in view,
-// shared by drawing and picking. For an ordinary object: op3, op5, op4 with
-// the source's value, op6; returns the source (the caller tests in_view).
-// For a group: op3, op4 with its own value, the members' op3/op4, op5 (the
-// hint standing in when op5 returns the group itself), op6, and the in_view
-// inherited from its members; returns the source, or null when neither the
-// group nor any member is in view.
-Host_Object* Ordinary_Object_Source(Host_Scene* scene, Host_Object* object);
-Host_Object* Group_Source_In_View(Host_Scene* scene, Host_Object* group, Host_Object* hint);
-
-// Object kinds, from the object's own fields (picking uses the same ones).
-inline bool Is_Group_Object(const Host_Object* object) { return object->info->is_group != 0; }
-inline bool Is_Group_Member(const Host_Object* object) {
-    return object->info->is_group == 0 && object->group_member != 0;
-}
-
-// The member walk of a group, shared by traversal and picking: visits the
-// members of a child list depth first (a member before its children, its
-// children before its following siblings), passing over a non-member with
-// its whole subtree. The hint advances with the object along next_sibling;
-// a null hint stands for the object itself. visit(member, hint) returns true
-// to end the whole walk; Walk_Members then returns true as well.
-template <class Visit>
-bool Walk_Members(Host_Object* first, Host_Object* hint, Visit& visit) {
-    Host_Object* next_hint = hint;
-    for (Host_Object* object = first; object != nullptr; object = object->next_sibling) {
-        Host_Object* source = next_hint != nullptr ? next_hint : object;
-        if (Is_Group_Member(object)) {
-            if (visit(object, source)) return true;
-            if (Walk_Members(object->first_child, source->first_child, visit)) return true;
-        }
-        next_hint = source->next_sibling;
+// Hands each span of the face's chain, with the address of its first pixel,
+// to draw.
+template <class Draw>
+inline void Walk_Spans(const Prepared_Face& face, std::uint16_t* frame_buffer, std::int32_t pitch, Draw&& draw) {
+    const Span* spans = frame_state.spans.records;
+    for (std::int32_t index = face.first_span; index != -1;) {
+        const Span& span = spans[index];
+        // Pointer arithmetic in ptrdiff_t: y * pitch can exceed 32 bits of bytes on 64-bit hosts.
+        std::uint16_t* destination = frame_buffer + static_cast<std::ptrdiff_t>(span.y) * pitch + span.x;
+        draw(span, destination);
+        index = span.next;
     }
-    return false;
 }
 
 #endif

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <new>
 
-#include "interface/interface.h"
+#include "module/module.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ void Fill_Mapped(const Host_Material& material, const Palette_Entry* palette, st
     }
 }
 
-std::vector<const std::uint32_t*>& Mapped_Tables() { return interface_state.mapped_shade_tables; }
+std::vector<const std::uint32_t*>& Mapped_Tables() { return module_state.mapped_shade_tables; }
 
 void Forget_Shade_Table(const std::uint32_t* table) {
     auto& tables = Mapped_Tables();

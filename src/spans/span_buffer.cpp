@@ -7,9 +7,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "frame/frame.h"
-#include "interface/interface.h"
-#include "interface/numbers.h"
+#include "spans/spans.h"
 
 namespace {
 

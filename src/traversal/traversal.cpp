@@ -3,8 +3,7 @@
 // host's face test accepts to slot 1 of its material's row. Visibility is the
 // host's to decide; the one thing decided here is that a group is drawn when
 // it or any of its members is in view.
-#include "frame/frame.h"
-#include "interface/interface.h"
+#include "traversal/traversal.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Render-state selection: from a shading mode and the material's flags word
 // to one of the nineteen rows, building the shade table a lit row reads.
 // After this nothing looks at the mode or the flags again.
-#include "interface/interface.h"
+#include "module/module.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // state uses. Read this table to know what a material will draw with.
 #include "faces/faces.h"
 #include "fillers/fillers.h"
-#include "interface/interface.h"
+#include "module/module.h"
 
 namespace {
 
