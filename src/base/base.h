@@ -62,4 +62,50 @@ constexpr std::uint32_t shade_levels = 64;
 constexpr std::uint32_t shade_table_mapped_entries = 64 * 256;
 constexpr std::uint32_t shade_table_brightest_row = 63 * 256;
 
+// A pool of records: grows in fixed steps through the host's reallocate,
+// never shrinks until it is released.
+template <class Record>
+struct Pool {
+    Record*      records = nullptr;
+    std::int32_t count = 0;
+    std::int32_t capacity = 0;
+};
+
+// Resizes one block through the host. On failure the old block stays in use:
+// the caller drops what it was adding, and the next attempt tries again. The
+// host's reallocate takes a 32-bit size; a block that large is a failure, not
+// a wrap.
+template <class Record>
+bool Grow_Block(Record*& block, std::int64_t new_capacity) {
+    const std::uint64_t bytes = static_cast<std::uint64_t>(new_capacity) * sizeof(Record);
+    if (new_capacity > INT32_MAX || bytes > UINT32_MAX) return false;
+    void* grown = Services().reallocate(block, static_cast<std::uint32_t>(bytes));
+    if (grown == nullptr) return false;
+    block = static_cast<Record*>(grown);
+    return true;
+}
+
+// Adds one step to a pool's capacity; on failure the pool stays as it was.
+template <class Record>
+bool Grow_Pool(Pool<Record>& pool, std::int32_t step) {
+    const std::int64_t new_capacity = std::int64_t{pool.capacity} + step;
+    if (!Grow_Block(pool.records, new_capacity)) return false;
+    pool.capacity = static_cast<std::int32_t>(new_capacity);
+    return true;
+}
+
+// Gives a block back to the host; later growth starts again from nothing.
+template <class Record>
+void Release_Block(Record*& block) {
+    if (block != nullptr) Services().release(block);
+    block = nullptr;
+}
+
+template <class Record>
+void Release_Pool(Pool<Record>& pool) {
+    Release_Block(pool.records);
+    pool.count = 0;
+    pool.capacity = 0;
+}
+
 #endif

@@ -44,12 +44,7 @@ struct Prepared_Face {
     std::int32_t   visible;
 };
 
-// A pool of records: grows by 512 through the host's reallocate, never shrinks.
-struct Face_Pool {
-    Prepared_Face* records = nullptr;
-    std::int32_t   count = 0;
-    std::int32_t   capacity = 0;
-};
+using Face_Pool = Pool<Prepared_Face>;
 constexpr std::int32_t face_pool_step = 512;
 
 // The ordering's result and its two scratch arrays, one shared capacity that

@@ -77,9 +77,6 @@ struct Sample {
     std::int32_t v = 0;
     std::int32_t c = 0;
 };
-inline std::int32_t Wrapping_Add(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
 inline Sample operator+(const Sample& a, const Sample& b) {
     return {Wrapping_Add(a.u, b.u), Wrapping_Add(a.v, b.v), Wrapping_Add(a.c, b.c)};
 }

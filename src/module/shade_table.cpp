@@ -12,15 +12,9 @@ namespace {
 constexpr std::uint32_t shade_table_unmapped_entries = shade_levels;
 constexpr std::uint32_t palette_entries = 256;
 
-// The 32-bit x86 multiply wraps. Percentages far outside 0..100 would
-// overflow a signed product; wrapping on purpose keeps the table defined
-// (and identical on every build) instead of leaving it to the compiler.
-constexpr std::int32_t Wrapping_Multiply(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
 // The specular highlight: a band of the brightest levels, narrower and
-// steeper as the shininess grows.
+// steeper as the shininess grows. Its products wrap: percentages far outside
+// 0..100 would overflow a signed product.
 struct Highlight {
     std::int32_t first_level;  // 64 - H: levels below carry no highlight
     std::int32_t step;         // S, added once per band level

@@ -30,34 +30,6 @@ double Depth_At(const Prepared_Face& face, double xf, double yf) {
     return (xf * face.depth_dx + yf * face.depth_dy) + face.depth_0;
 }
 
-// Edges advance in wrapping arithmetic: a garbage slope may run an edge off
-// the 16.16 range, which must reorder the list, not overflow.
-std::int32_t Wrapping_Add(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-// Adds one step to a pool's capacity through the host's reallocate. On
-// failure the capacity and the block stay as they were.
-template <class Pool>
-bool Grow_Pool(Pool& pool, std::int32_t step) {
-    const std::int64_t new_capacity = static_cast<std::int64_t>(pool.capacity) + step;
-    const std::uint64_t bytes = static_cast<std::uint64_t>(new_capacity) * sizeof(*pool.records);
-    if (new_capacity > INT32_MAX || bytes > UINT32_MAX) return false;
-    void* grown = Services().reallocate(pool.records, static_cast<std::uint32_t>(bytes));
-    if (grown == nullptr) return false;
-    pool.records = static_cast<decltype(pool.records)>(grown);
-    pool.capacity = static_cast<std::int32_t>(new_capacity);
-    return true;
-}
-
-template <class Pool>
-void Release_Pool(Pool& pool) {
-    if (pool.records != nullptr) Services().release(pool.records);
-    pool.records = nullptr;
-    pool.count = 0;
-    pool.capacity = 0;
-}
-
 void Unlink_Edge(Edge* edge) {
     edge->prev->next = edge->next;
     edge->next->prev = edge->prev;
@@ -245,10 +217,10 @@ std::int32_t Add_Face_Edges(Host_Scene* scene, Prepared_Face* face) {
         // reset.
         if (last >= bounds.end_line) last = bounds.end_line - 1;
         if (top < bounds.first_line) {
-            // Lines skipped fit 32 bits (top >= INT32_MIN, first_line < 4096); wrapping as below.
-            const auto skipped = static_cast<std::uint32_t>(bounds.first_line - top);
-            edge.x = static_cast<std::int32_t>(static_cast<std::uint32_t>(edge.x) +
-                                               skipped * static_cast<std::uint32_t>(edge.dx));
+            // Lines skipped fit 32 bits unsigned (top >= INT32_MIN, first_line < 4096); the
+            // product and the sum wrap as the line steps do.
+            const auto skipped = static_cast<std::int32_t>(static_cast<std::uint32_t>(bounds.first_line - top));
+            edge.x = Wrapping_Add(edge.x, Wrapping_Multiply(skipped, edge.dx));
             top = bounds.first_line;
         }
         if (top > last) continue;
@@ -294,6 +266,8 @@ void Scan_Spans(const Scan_Bounds& bounds, Edge* new_edge_table, Edge** remove_e
         // never passes one of equal x, so the order is stable.
         for (Edge* edge = left_sentinel->next; edge != right_sentinel;) {
             Edge* following = edge->next;
+            // Wrapping: a garbage slope may run an edge off the 16.16 range,
+            // which must reorder the list, not overflow.
             edge->x = Wrapping_Add(edge->x, edge->dx);
             if (edge->x < edge->prev->x) {
                 Edge* before_edge = edge->prev;

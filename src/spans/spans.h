@@ -30,16 +30,8 @@ struct Span {  // 16 bytes; chains by index so the pool may move mid-pass
 };
 static_assert(sizeof(Span) == 16);
 
-struct Edge_Pool {
-    Edge*        records = nullptr;
-    std::int32_t count = 0;
-    std::int32_t capacity = 0;
-};
-struct Span_Pool {
-    Span*        records = nullptr;
-    std::int32_t count = 0;
-    std::int32_t capacity = 0;
-};
+using Edge_Pool = Pool<Edge>;
+using Span_Pool = Pool<Span>;
 constexpr std::int32_t edge_pool_step = 4096;
 constexpr std::int32_t span_pool_step = 4096;
 
