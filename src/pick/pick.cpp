@@ -72,17 +72,18 @@ bool Hit_Polygon(const Host_Camera& camera, const Prepared_Face& polygon, float 
     return true;
 }
 
-// One fan piece of a face: its corner 0 and corners first..last.
-bool Pick_Piece(Host_Scene* scene, const Host_Face* face, std::int32_t first, std::int32_t last,
-                std::uint32_t outcode_and, float px, float py, float* depth) {
+// One fan piece of a face; outcodes are the whole face's.
+bool Pick_Piece(Host_Scene* scene, const Host_Face* face, const std::int32_t* corners, std::int32_t count,
+                const Outcode_Range& outcodes, float px, float py, float* depth) {
     const Host_Camera& camera = *scene->camera;
     Host_Services& services = Services();
+    const std::uint32_t outcode_and = outcodes.all;
     Prepared_Face polygon;
-    polygon.vertex_count = last - first + 2;
+    polygon.vertex_count = count;
     polygon.outcode_and = outcode_and;
     polygon.outcode_or = Outcode_Inside_All;
     for (std::int32_t i = 0; i < polygon.vertex_count; ++i) {
-        const std::uint32_t index = face->vertex_indices[i == 0 ? 0 : first + i - 1];
+        const std::uint32_t index = face->vertex_indices[corners[i]];
         const Camera_Vertex& vertex = services.camera_vertices[index];
         polygon.cam_x[i] = vertex.x;
         polygon.cam_y[i] = vertex.y;
@@ -90,13 +91,11 @@ bool Pick_Piece(Host_Scene* scene, const Host_Face* face, std::int32_t first, st
         polygon.outcode[i] = services.vertex_outcodes[index];
     }
 
-    constexpr std::uint32_t near_and_far = Outcode_Near | Outcode_Far;
-    if ((outcode_and & near_and_far) == near_and_far) {
+    if (Inside_Near_And_Far(outcode_and)) {
         for (std::int32_t i = 0; i < polygon.vertex_count; ++i) {
             // The same cache as face setup's: each vertex is projected once
             // per transform, by whichever face or hit test reaches it first.
-            const Projected_Vertex& projected =
-                Project_Cached_Vertex(face->vertex_indices[i == 0 ? 0 : first + i - 1], camera);
+            const Projected_Vertex& projected = Project_Cached_Vertex(face->vertex_indices[corners[i]], camera);
             polygon.x[i] = projected.x;
             polygon.y[i] = projected.y;
             polygon.w[i] = projected.w;
@@ -113,13 +112,7 @@ bool Pick_Piece(Host_Scene* scene, const Host_Face* face, std::int32_t first, st
             Clip_Far_Flat(scene, &polygon);
             if (polygon.vertex_count < 3) return false;
         }
-        // Not written to the cache: clipped vertices are not the host's.
-        for (std::int32_t i = 0; i < polygon.vertex_count; ++i) {
-            const float w = 1.0f / polygon.cam_z[i];
-            polygon.w[i] = w;
-            polygon.x[i] = camera.centre_x + camera.scale_x * polygon.cam_x[i] * w;
-            polygon.y[i] = camera.centre_y - camera.scale_y * polygon.cam_y[i] * w;
-        }
+        Project_Clipped(camera, polygon);
     }
     return Hit_Polygon(camera, polygon, px, py, depth);
 }
@@ -172,26 +165,16 @@ std::int32_t Pick_Face(Host_Scene* scene, Host_Face* face, float px, float py, f
     // One or two corners make no plane: no depth can be found for them.
     if (corner_count < 3) return 0;
     const Host_Services& services = Services();
-    std::uint32_t outcode_and = Outcode_Inside_All;
-    std::uint32_t outcode_or = 0;
-    for (std::int32_t i = 0; i < corner_count; ++i) {
-        const std::uint32_t outcode = services.vertex_outcodes[face->vertex_indices[i]];
-        outcode_and &= outcode;
-        outcode_or |= outcode;
-    }
-    if (outcode_or != Outcode_Inside_All) return 0;
+    Outcode_Range outcodes;
+    for (std::int32_t i = 0; i < corner_count; ++i) outcodes.Add(services.vertex_outcodes[face->vertex_indices[i]]);
+    if (outcodes.Outside_One_Plane()) return 0;
 
-    // The hit test record holds 16 vertices: a larger face is tested as a fan
-    // of pieces of at most 10 corners sharing corner 0 (as face setup draws
-    // it), and the first piece hit gives the depth. A face of up to 10
-    // corners is one piece, itself.
-    std::int32_t first = 1;
-    for (;;) {
-        const std::int32_t last = std::min(first + max_host_piece_corners - 2, corner_count - 1);
-        if (Pick_Piece(scene, face, first, last, outcode_and, px, py, depth)) return 1;
-        if (last == corner_count - 1) return 0;
-        first = last;
-    }
+    // The hit test record holds 16 vertices: the face is tested in the pieces
+    // face setup draws it in, and the first piece hit gives the depth.
+    const bool hit = Walk_Fan(corner_count, [&](const std::int32_t* corners, std::int32_t count) {
+        return Pick_Piece(scene, face, corners, count, outcodes, px, py, depth);
+    });
+    return hit ? 1 : 0;
 }
 
 void Pick_Object(Host_Scene* scene, Host_Object* object, Host_Object* hint, Pick_Query& query) {
