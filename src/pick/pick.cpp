@@ -117,46 +117,33 @@ bool Pick_Piece(Host_Scene* scene, const Host_Face* face, const std::int32_t* co
     return Hit_Polygon(camera, polygon, px, py, depth);
 }
 
-// Tests the faces of a source on behalf of an object: a better hit names the
+// The walk's policy for picking: no op7, pick_excluded objects passed over,
+// and a source's faces tested on behalf of the object; a better hit names the
 // object, and the face by its index in the source's array.
-void Pick_Faces(Host_Scene* scene, Host_Object* source, Host_Object* object, Pick_Query& query) {
-    for (std::int32_t i = 0; i < source->face_count; ++i) {
-        Host_Face* face = source->faces[i];
-        if (face->visibility->test(face) == 0) continue;
-        float depth = 0.0f;
-        // Strictly nearer: on a tie the face met first in the walk stays.
-        if (Pick_Face(scene, face, query.px, query.py, &depth) != 0 && depth < *query.depth) {
-            *query.depth = depth;
-            *query.face_index = i;
-            query.hit = object;
+struct Pick_Visitor {
+    static constexpr bool runs_op7 = false;
+    static bool Passes_Over(const Host_Object* object) { return object->pick_excluded != 0; }
+
+    float         px;
+    float         py;
+    std::int32_t* face_index;
+    float*        depth;
+    Host_Object*  hit = nullptr;  // null while nothing was hit
+
+    void Faces(Host_Scene* scene, Host_Object* source, Host_Object* object) {
+        for (std::int32_t i = 0; i < source->face_count; ++i) {
+            Host_Face* face = source->faces[i];
+            if (face->visibility->test(face) == 0) continue;
+            float face_depth = 0.0f;
+            // Strictly nearer: on a tie the face met first in the walk stays.
+            if (Pick_Face(scene, face, px, py, &face_depth) != 0 && face_depth < *depth) {
+                *depth = face_depth;
+                *face_index = i;
+                hit = object;
+            }
         }
     }
-}
-
-Host_Object* Pick_Ordinary_Object(Host_Scene* scene, Host_Object* object, Pick_Query& query) {
-    Host_Object* source = Ordinary_Object_Source(scene, object);
-    if (object->in_view != 0) {
-        ++Services().transform_generation;
-        Operations_Of(source).transform(source, object, scene);
-        Pick_Faces(scene, source, object, query);
-    }
-    return source;
-}
-
-// One object of a list and its subtree; returns the source whose
-// next_sibling is the hint of the next object.
-Host_Object* Pick_One(Host_Scene* scene, Host_Object* object, Host_Object* hint, Pick_Query& query) {
-    Host_Object* source = object;
-    if (Is_Group_Object(object) && object->pick_excluded == 0) {
-        Pick_Group(scene, object, hint, query);
-    } else if (object->group_member == 0 && object->pick_excluded == 0) {
-        source = Pick_Ordinary_Object(scene, object, query);
-    }
-    // Excluded objects and stand-alone members are not prepared at all, but
-    // their subtrees are walked.
-    Pick_Subtree(scene, object->first_child, source->first_child, query);
-    return source;
-}
+};
 
 }  // namespace
 
@@ -177,53 +164,15 @@ std::int32_t Pick_Face(Host_Scene* scene, Host_Face* face, float px, float py, f
     return hit ? 1 : 0;
 }
 
-void Pick_Object(Host_Scene* scene, Host_Object* object, Host_Object* hint, Pick_Query& query) {
-    Pick_One(scene, object, hint, query);
-}
-
-void Pick_Subtree(Host_Scene* scene, Host_Object* first, Host_Object* hint, Pick_Query& query) {
-    for (Host_Object* object = first; object != nullptr; object = object->next_sibling) {
-        hint = Pick_One(scene, object, hint, query)->next_sibling;
-    }
-}
-
-void Pick_Group(Host_Scene* scene, Host_Object* group, Host_Object* hint, Pick_Query& query) {
-    Host_Object* source = Group_Source_In_View(scene, group, hint);
-    if (source == nullptr) return;
-    ++Services().transform_generation;
-    Operations_Of(source).transform(source, group, scene);
-    // Every member is transformed before any face is tested.
-    Transform_Group_Members(scene, group->first_child, source->first_child);
-    Pick_Faces(scene, source, group, query);
-    Pick_Group_Members(scene, group->first_child, source->first_child, query);
-}
-
-void Transform_Group_Members(Host_Scene* scene, Host_Object* first, Host_Object* hint) {
-    auto transform = [scene](Host_Object* member, Host_Object* source) {
-        ++Services().transform_generation;
-        Operations_Of(source).transform(source, member, scene);
-        return false;
-    };
-    Walk_Members(first, hint, transform);
-}
-
-void Pick_Group_Members(Host_Scene* scene, Host_Object* first, Host_Object* hint, Pick_Query& query) {
-    auto pick = [scene, &query](Host_Object* member, Host_Object* source) {
-        Pick_Faces(scene, source, member, query);
-        return false;
-    };
-    Walk_Members(first, hint, pick);
-}
-
 Host_Object* Pick_Scene(Host_Scene* scene, float px, float py, std::int32_t* face_index, float* depth) {
     if (scene->camera_object == nullptr) return nullptr;
     scene->camera_object->operations->prepare(scene->camera_object, scene);
     // far_z is read after the camera preparation, which may set it.
     *depth = scene->far_z;
     *face_index = 0;
-    Pick_Query query = {px, py, face_index, depth, nullptr};
+    Pick_Visitor visitor{px, py, face_index, depth};
     for (Host_Object* object = scene->first_object; object != nullptr; object = object->next_object) {
-        Pick_Object(scene, object, object, query);
+        Walk_Object(scene, object, object, visitor);
     }
-    return query.hit;
+    return visitor.hit;
 }
