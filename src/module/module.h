@@ -37,6 +37,10 @@ std::int32_t Select_Render_State(Host_Material* material, std::int32_t mode, std
 
 // Fills words 1..8 of every row (Quorvel_Init_Render_Dll).
 void Fill_Dispatch_Rows();
+// The row's filler reads the map's image (and, for palette images, the palette).
+bool Row_Reads_Map(Row_Id row);
+// The row's filler indexes the shade table by level x 256 + palette index.
+bool Row_Reads_Mapped_Shades(Row_Id row);
 
 // Everything Quorvel_Render_Dll does after the face lists are filled: the
 // edge stage, the scan pass, the background clear and the fillers. Returns 0

@@ -47,7 +47,7 @@ std::int32_t Add_Face_Edges(Host_Scene* scene, Prepared_Face* face) {
         // reset.
         if (last >= bounds.end_line) last = bounds.end_line - 1;
         if (top < bounds.first_line) {
-            // Lines skipped fit 32 bits unsigned (top >= INT32_MIN, first_line < 4096); the
+            // Lines skipped fit 32 bits unsigned (top >= INT32_MIN, first_line < max_scan_lines); the
             // product and the sum wrap as the line steps do.
             const auto skipped = static_cast<std::int32_t>(static_cast<std::uint32_t>(bounds.first_line - top));
             edge.x = Wrapping_Add(edge.x, Wrapping_Multiply(skipped, edge.dx));

@@ -155,10 +155,10 @@ bool Read_Scan_Bounds(const Host_Scene& scene, Scan_Bounds& bounds) {
     const float right = scene.camera->clip_right;
     const float bottom = scene.camera->clip_bottom;
     const std::int64_t row_length = std::llabs(static_cast<long long>(scene.pitch));
-    // 4096 lines: the per-line tables. 32767 columns: x << 16 must fit 16.16.
+    // max_scan_lines: the per-line tables. 32767 columns: x << 16 must fit 16.16.
     const float column_limit = row_length < 32767 ? static_cast<float>(row_length) : 32767.0f;
     // Written so that NaN fails every test.
-    if (!(top >= 0.0f && top <= bottom && bottom <= 4096.0f)) return false;
+    if (!(top >= 0.0f && top <= bottom && bottom <= static_cast<float>(max_scan_lines))) return false;
     if (!(left >= 0.0f && left <= right && right <= column_limit)) return false;
     bounds.top = top;
     bounds.first_line = Truncate_To_Int(top);

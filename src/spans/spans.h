@@ -54,10 +54,10 @@ struct Scan_Bounds {
     std::int32_t end_column;    // trunc(clip_right)
 };
 // The scene's viewport as scan bounds; false (and nothing may be drawn) unless
-// every bound is finite, 0 <= clip_top <= clip_bottom <= 4096 and
+// every bound is finite, 0 <= clip_top <= clip_bottom <= max_scan_lines and
 // 0 <= clip_left <= clip_right <= min(|pitch|, 32767): the per-line tables
-// hold 4096 lines, 16.16 positions reach column 32767, and a row of the frame
-// buffer holds |pitch| pixels.
+// hold max_scan_lines lines, 16.16 positions reach column 32767, and a row of
+// the frame buffer holds |pitch| pixels.
 bool Read_Scan_Bounds(const Host_Scene& scene, Scan_Bounds& bounds);
 
 // The frame's sentinel edges and surfaces (built afresh for every frame).
