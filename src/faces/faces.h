@@ -1,5 +1,6 @@
 // Prepared faces: the record every later stage of a frame reads, the three
-// face pools with their sort arrays, face setup and polygon clipping.
+// face pools with their sort arrays, face setup and polygon clipping, and the
+// geometry picking shares with setup (projection, outcodes, fan pieces).
 #ifndef QUORVEL_FACES_H
 #define QUORVEL_FACES_H
 
