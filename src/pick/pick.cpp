@@ -72,12 +72,11 @@ bool Hit_Polygon(const Host_Camera& camera, const Prepared_Face& polygon, float 
     return true;
 }
 
-// One fan piece of a face; outcodes are the whole face's.
+// One fan piece of a face; outcode_and is the whole face's.
 bool Pick_Piece(Host_Scene* scene, const Host_Face* face, const std::int32_t* corners, std::int32_t count,
-                const Outcode_Range& outcodes, float px, float py, float* depth) {
+                std::uint32_t outcode_and, float px, float py, float* depth) {
     const Host_Camera& camera = *scene->camera;
     Host_Services& services = Services();
-    const std::uint32_t outcode_and = outcodes.all;
     Prepared_Face polygon;
     polygon.vertex_count = count;
     polygon.outcode_and = outcode_and;
@@ -159,7 +158,7 @@ std::int32_t Pick_Face(Host_Scene* scene, Host_Face* face, float px, float py, f
     // The hit test record holds 16 vertices: the face is tested in the pieces
     // face setup draws it in, and the first piece hit gives the depth.
     const bool hit = Walk_Fan(corner_count, [&](const std::int32_t* corners, std::int32_t count) {
-        return Pick_Piece(scene, face, corners, count, outcodes, px, py, depth);
+        return Pick_Piece(scene, face, corners, count, outcodes.all, px, py, depth);
     });
     return hit ? 1 : 0;
 }
