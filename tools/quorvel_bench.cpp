@@ -16,8 +16,8 @@
 #include "core/shapes.h"
 #include "core/showcase.h"
 #include "faces/faces.h"
-#include "frame/frame.h"
-#include "interface/interface.h"
+#include "module/module.h"
+#include "spans/spans.h"
 
 namespace {
 

@@ -4,23 +4,8 @@
 #include <initializer_list>
 
 #include "faces/faces.h"
-#include "interface/interface.h"
 
 namespace {
-
-// Resizes one block through the host. On failure the old block stays in use
-// and its capacity is unchanged: the caller drops the face and the next face
-// that finds the block full tries again.
-template <class Record>
-bool Grow_Block(Record*& block, std::int32_t new_capacity) {
-    const std::uint64_t bytes = static_cast<std::uint64_t>(new_capacity) * sizeof(Record);
-    // The host's reallocate takes a 32-bit size; a pool that large is a failure, not a wrap.
-    if (bytes > UINT32_MAX) return false;
-    void* grown = Services().reallocate(block, static_cast<std::uint32_t>(bytes));
-    if (grown == nullptr) return false;
-    block = static_cast<Record*>(grown);
-    return true;
-}
 
 // The three arrays share one capacity, the smallest of theirs: growth stops
 // at the first failure, so the arrays that did grow simply hold more than
@@ -34,20 +19,11 @@ bool Grow_Sort_Arrays(Sort_Arrays& sort) {
     return true;
 }
 
-template <class Record>
-void Release_Block(Record*& block) {
-    if (block != nullptr) Services().release(block);
-    block = nullptr;
-}
-
 }  // namespace
 
 Prepared_Face* Reserve_Face(Face_Pool& pool) {
-    if (pool.count >= pool.capacity) {
-        const std::int32_t new_capacity = pool.capacity + face_pool_step;
-        if (!Grow_Block(pool.records, new_capacity)) return nullptr;
-        pool.capacity = new_capacity;
-    }
+    // A failed growth drops this face; the next face that finds the pool full tries again.
+    if (pool.count >= pool.capacity && !Grow_Pool(pool, face_pool_step)) return nullptr;
     // Checked apart from the pool's own growth: when the pool grew but the sort
     // arrays did not, the next face finds room in the pool and must still get
     // the sort arrays grown before its record can be counted, or the ordering
@@ -58,11 +34,7 @@ Prepared_Face* Reserve_Face(Face_Pool& pool) {
 }
 
 void Release_Face_Pools() {
-    for (Face_Pool* pool : {&faces_state.opaque, &faces_state.translucent, &faces_state.overlay}) {
-        Release_Block(pool->records);
-        pool->count = 0;
-        pool->capacity = 0;
-    }
+    for (Face_Pool* pool : {&faces_state.opaque, &faces_state.translucent, &faces_state.overlay}) Release_Pool(*pool);
     Sort_Arrays& sort = faces_state.sort;
     Release_Block(sort.face_index);
     Release_Block(sort.scratch_first);

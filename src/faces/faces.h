@@ -1,11 +1,12 @@
 // Prepared faces: the record every later stage of a frame reads, the three
-// face pools with their sort arrays, face setup and polygon clipping.
+// face pools with their sort arrays, face setup and polygon clipping, and the
+// geometry picking shares with setup (projection, outcodes, fan pieces).
 #ifndef QUORVEL_FACES_H
 #define QUORVEL_FACES_H
 
 #include <cstdint>
 
-#include "interface/interface.h"
+#include "base/base.h"
 #include "quorvel/host_records.h"
 
 // 16 vertices: a convex face of at most 10 corners gains at most one vertex
@@ -44,12 +45,7 @@ struct Prepared_Face {
     std::int32_t   visible;
 };
 
-// A pool of records: grows by 512 through the host's reallocate, never shrinks.
-struct Face_Pool {
-    Prepared_Face* records = nullptr;
-    std::int32_t   count = 0;
-    std::int32_t   capacity = 0;
-};
+using Face_Pool = Pool<Prepared_Face>;
 constexpr std::int32_t face_pool_step = 512;
 
 // The ordering's result and its two scratch arrays, one shared capacity that
@@ -79,6 +75,16 @@ inline void Commit_Face(Face_Pool& pool) { ++pool.count; }
 // to empty, so later frames grow them again.
 void Release_Face_Pools();
 
+// The projection onto the screen of a point in camera space. Every vertex,
+// cached or clipped, drawn or picked, goes through this one formula: two
+// faces sharing an edge meet bit-exactly only while their vertices agree.
+inline void Project(const Host_Camera& camera, float x, float y, float z, float& screen_x, float& screen_y,
+                    float& w) {
+    w = 1.0f / z;
+    screen_x = camera.centre_x + camera.scale_x * x * w;
+    screen_y = camera.centre_y - camera.scale_y * y * w;
+}
+
 // The projection cache shared by face setup and picking: the vertex's screen
 // position and 1/z, computed at most once per transform_generation (the first
 // caller to reach the vertex projects it and stamps it).
@@ -87,13 +93,57 @@ inline const Projected_Vertex& Project_Cached_Vertex(std::uint32_t vertex_index,
     Projected_Vertex& cached = services.projected_vertices[vertex_index];
     if (services.vertex_stamps[vertex_index] != services.transform_generation) {
         const Camera_Vertex& vertex = services.camera_vertices[vertex_index];
-        const float w = 1.0f / vertex.z;
-        cached.w = w;
-        cached.x = vertex.x * camera.scale_x * w + camera.centre_x;
-        cached.y = camera.centre_y - vertex.y * camera.scale_y * w;
+        Project(camera, vertex.x, vertex.y, vertex.z, cached.x, cached.y, cached.w);
         services.vertex_stamps[vertex_index] = services.transform_generation;
     }
     return cached;
+}
+
+// A polygon's vertices clipped in camera space, projected (not cached:
+// clipped vertices are not the host's).
+inline void Project_Clipped(const Host_Camera& camera, Prepared_Face& polygon) {
+    for (std::int32_t i = 0; i < polygon.vertex_count; ++i)
+        Project(camera, polygon.cam_x[i], polygon.cam_y[i], polygon.cam_z[i], polygon.x[i], polygon.y[i],
+                polygon.w[i]);
+}
+
+// The AND and the OR of a set of outcodes: a bit clear in the AND is a plane
+// some vertex lies outside of; a bit clear in the OR, one every vertex lies
+// outside of.
+struct Outcode_Range {
+    std::uint32_t all = Outcode_Inside_All;
+    std::uint32_t any = 0;
+    void Add(std::uint32_t outcode) {
+        all &= outcode;
+        any |= outcode;
+    }
+    bool Outside_One_Plane() const { return any != Outcode_Inside_All; }
+};
+
+// No vertex crosses the near or the far plane: no clip in camera space.
+inline bool Inside_Near_And_Far(std::uint32_t outcode_and) {
+    return (outcode_and & (Outcode_Near | Outcode_Far)) == (Outcode_Near | Outcode_Far);
+}
+
+// A host face's corners as the prepared faces take them: up to 10 corners
+// in one piece, a larger face as a fan around corner 0, each piece starting
+// at the last corner of the one before: (0, 1..9), (0, 9..17), ... Ten
+// corners per piece keep a convex piece within the record's 16 vertices
+// through six planes. piece(corners, count) returns true to stop the walk;
+// Walk_Fan then returns true.
+template <class Piece>
+bool Walk_Fan(std::int32_t corner_count, Piece&& piece) {
+    constexpr std::int32_t step = max_host_piece_corners - 2;
+    std::int32_t corners[max_host_piece_corners];
+    corners[0] = 0;
+    for (std::int32_t first = 1;;) {
+        const std::int32_t last = first + step < corner_count - 1 ? first + step : corner_count - 1;
+        std::int32_t count = 1;
+        for (std::int32_t corner = first; corner <= last; ++corner) corners[count++] = corner;
+        if (piece(static_cast<const std::int32_t*>(corners), count)) return true;
+        if (last >= corner_count - 1) return false;
+        first = last;
+    }
 }
 
 // Face setup: slot 1 of the rows.

@@ -6,8 +6,6 @@
 #include <cstdint>
 
 #include "faces/faces.h"
-#include "interface/interface.h"
-#include "interface/numbers.h"
 
 namespace {
 
@@ -126,16 +124,12 @@ bool Read_Face(Host_Scene* scene, Host_Face* face, Face_Context& context) {
 
 // AND and OR of the corners' outcodes; false when every corner lies outside one plane.
 bool Classify(const Face_Context& context, const std::int32_t* corners, std::int32_t count, Prepared_Face& record) {
-    std::uint32_t all = Outcode_Inside_All;
-    std::uint32_t any = 0;
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::uint32_t outcode = context.services->vertex_outcodes[context.face->vertex_indices[corners[i]]];
-        all &= outcode;
-        any |= outcode;
-    }
-    record.outcode_and = all;
-    record.outcode_or = any;
-    return any == Outcode_Inside_All;
+    Outcode_Range range;
+    const std::uint32_t* outcodes = context.services->vertex_outcodes;
+    for (std::int32_t i = 0; i < count; ++i) range.Add(outcodes[context.face->vertex_indices[corners[i]]]);
+    record.outcode_and = range.all;
+    record.outcode_or = range.any;
+    return !range.Outside_One_Plane();
 }
 
 // Faces inside the near and far planes take their screen positions from the
@@ -178,13 +172,8 @@ bool Load_Clipped(const Face_Context& context, const std::int32_t* corners, std:
         context.row->clip_far(context.scene, &record);
         if (record.vertex_count < 3) return false;
     }
-    const Host_Camera& camera = *context.camera;
-    for (std::int32_t i = 0; i < record.vertex_count; ++i) {
-        record.w[i] = 1.0f / record.cam_z[i];
-        record.x[i] = camera.centre_x + camera.scale_x * record.cam_x[i] * record.w[i];
-        record.y[i] = camera.centre_y - camera.scale_y * record.cam_y[i] * record.w[i];
-        Attributes::Apply_W(record, i);
-    }
+    Project_Clipped(*context.camera, record);
+    for (std::int32_t i = 0; i < record.vertex_count; ++i) Attributes::Apply_W(record, i);
     return true;
 }
 
@@ -279,7 +268,7 @@ void Set_Up_Piece(const Face_Context& context, const std::int32_t* corners, std:
     if (!Classify(context, corners, count, record)) return;
     record.vertex_count = count;
     const std::uint32_t outcode_and = record.outcode_and;
-    if ((outcode_and & (Outcode_Near | Outcode_Far)) == (Outcode_Near | Outcode_Far)) {
+    if (Inside_Near_And_Far(outcode_and)) {
         Load_Cached<Attributes, List::sorted>(context, corners, count, record);
     } else if (!Load_Clipped<Attributes>(context, corners, count, record)) {
         return;
@@ -295,24 +284,10 @@ template <class Attributes, class List>
 void Setup_Face(Host_Scene* scene, Host_Face* face) {
     Face_Context context;
     if (!Read_Face<Attributes>(scene, face, context)) return;
-    const std::int32_t count = face->vertex_count;
-    std::int32_t corners[max_host_piece_corners];
-    if (count <= max_host_piece_corners) {
-        for (std::int32_t i = 0; i < count; ++i) corners[i] = i;
+    Walk_Fan(face->vertex_count, [&context](const std::int32_t* corners, std::int32_t count) {
         Set_Up_Piece<Attributes, List>(context, corners, count);
-        return;
-    }
-    // Larger faces become a fan around corner 0, each piece starting at the
-    // last corner of the one before: up to 10 corners per piece, so six
-    // planes cannot take a convex piece past the record's 16 vertices.
-    constexpr std::int32_t step = max_host_piece_corners - 2;
-    corners[0] = 0;
-    for (std::int32_t first = 1; first < count - 1; first += step) {
-        const std::int32_t last = first + step < count - 1 ? first + step : count - 1;
-        std::int32_t piece_count = 1;
-        for (std::int32_t corner = first; corner <= last; ++corner) corners[piece_count++] = corner;
-        Set_Up_Piece<Attributes, List>(context, corners, piece_count);
-    }
+        return false;
+    });
 }
 
 // --- the square members -----------------------------------------------------------
@@ -330,7 +305,7 @@ void Setup_Square(Host_Scene* scene, Host_Face* face) {
     static constexpr std::int32_t corners[4] = {0, 1, 2, 3};
     if (!Classify(context, corners, 4, record)) return;
     // Squares are never clipped in camera space.
-    if ((record.outcode_and & (Outcode_Near | Outcode_Far)) != (Outcode_Near | Outcode_Far)) return;
+    if (!Inside_Near_And_Far(record.outcode_and)) return;
     record.vertex_count = 4;
     Load_Cached<Attributes_Mapped, true>(context, corners, 4, record);
     Set_Sort_Depth(record);
@@ -356,8 +331,7 @@ void Setup_Square(Host_Scene* scene, Host_Face* face) {
     record.y[3] = centre_y - half;
 
     // The corners moved, so the host's screen-edge bits no longer hold.
-    std::uint32_t all = Outcode_Inside_All;
-    std::uint32_t any = 0;
+    Outcode_Range range;
     for (std::int32_t i = 0; i < 4; ++i) {
         std::uint32_t outcode = Outcode_Near | Outcode_Far;
         if (record.x[i] >= scene->clip_left) outcode |= Outcode_Left;
@@ -365,12 +339,11 @@ void Setup_Square(Host_Scene* scene, Host_Face* face) {
         if (record.y[i] >= scene->clip_top) outcode |= Outcode_Top;
         if (record.y[i] <= context.camera->clip_bottom) outcode |= Outcode_Bottom;
         record.outcode[i] = outcode;
-        all &= outcode;
-        any |= outcode;
+        range.Add(outcode);
     }
-    record.outcode_and = all;
-    record.outcode_or = any;
-    if (!Clip_Screen_Edges(context, all, record)) return;
+    record.outcode_and = range.all;
+    record.outcode_or = range.any;
+    if (!Clip_Screen_Edges(context, range.all, record)) return;
     if (!Settle_In_Viewport(context, record)) return;
     if constexpr (List::in_span_buffer) {
         const float depth = 1.0f / record.cam_z[0];

@@ -6,9 +6,8 @@
 
 #include <cstdint>
 
+#include "base/base.h"
 #include "faces/faces.h"
-#include "frame/frame.h"
-#include "interface/numbers.h"
 
 // One screen line of the face in hand: 17 words, the unused ones kept so the
 // record stays the size other tools of the line table expect.

@@ -3,10 +3,10 @@
 // colour source, the pixel operation and the pixel format.
 #include <cstdint>
 
+#include "base/base.h"
 #include "fillers/fillers.h"
 #include "fillers/pixel_ops.h"
-#include "fillers/span_walk.h"
-#include "interface/interface.h"
+#include "spans/spans.h"
 
 namespace {
 

@@ -9,12 +9,11 @@
 #include <cstring>
 #include <limits>
 
+#include "base/base.h"
 #include "faces/faces.h"
 #include "fillers/edge_walk.h"
 #include "fillers/pixel_ops.h"
 #include "fillers/span_context.h"
-#include "interface/interface.h"
-#include "interface/numbers.h"
 #include "quorvel/host_records.h"
 
 // W beyond the face can reach zero: IEEE division then gives an infinite r,
@@ -78,9 +77,6 @@ struct Sample {
     std::int32_t v = 0;
     std::int32_t c = 0;
 };
-inline std::int32_t Wrapping_Add(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
 inline Sample operator+(const Sample& a, const Sample& b) {
     return {Wrapping_Add(a.u, b.u), Wrapping_Add(a.v, b.v), Wrapping_Add(a.c, b.c)};
 }

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
+#include "base/base.h"
 #include "fillers/span_context.h"
-#include "interface/interface.h"
 #include "quorvel/host_records.h"
 
 // The blend mask clears the lowest bit of every channel that has a neighbour

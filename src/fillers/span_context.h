@@ -6,11 +6,10 @@
 
 #include <cstdint>
 
+#include "base/base.h"
 #include "faces/faces.h"
 #include "fillers/edge_walk.h"
-#include "fillers/span_walk.h"
-#include "frame/frame.h"
-#include "interface/numbers.h"
+#include "spans/spans.h"
 #include "quorvel/host_records.h"
 
 // Built on the filler's stack for one face and handed to the span loop for

@@ -7,9 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "frame/frame.h"
-#include "interface/interface.h"
-#include "quorvel/quorvel_soft.h"
+#include "base/base.h"
+#include "traversal/traversal.h"
 
 namespace {
 
@@ -73,17 +72,17 @@ bool Hit_Polygon(const Host_Camera& camera, const Prepared_Face& polygon, float 
     return true;
 }
 
-// One fan piece of a face: its corner 0 and corners first..last.
-bool Pick_Piece(Host_Scene* scene, const Host_Face* face, std::int32_t first, std::int32_t last,
+// One fan piece of a face; outcode_and is the whole face's.
+bool Pick_Piece(Host_Scene* scene, const Host_Face* face, const std::int32_t* corners, std::int32_t count,
                 std::uint32_t outcode_and, float px, float py, float* depth) {
     const Host_Camera& camera = *scene->camera;
     Host_Services& services = Services();
     Prepared_Face polygon;
-    polygon.vertex_count = last - first + 2;
+    polygon.vertex_count = count;
     polygon.outcode_and = outcode_and;
     polygon.outcode_or = Outcode_Inside_All;
     for (std::int32_t i = 0; i < polygon.vertex_count; ++i) {
-        const std::uint32_t index = face->vertex_indices[i == 0 ? 0 : first + i - 1];
+        const std::uint32_t index = face->vertex_indices[corners[i]];
         const Camera_Vertex& vertex = services.camera_vertices[index];
         polygon.cam_x[i] = vertex.x;
         polygon.cam_y[i] = vertex.y;
@@ -91,13 +90,11 @@ bool Pick_Piece(Host_Scene* scene, const Host_Face* face, std::int32_t first, st
         polygon.outcode[i] = services.vertex_outcodes[index];
     }
 
-    constexpr std::uint32_t near_and_far = Outcode_Near | Outcode_Far;
-    if ((outcode_and & near_and_far) == near_and_far) {
+    if (Inside_Near_And_Far(outcode_and)) {
         for (std::int32_t i = 0; i < polygon.vertex_count; ++i) {
             // The same cache as face setup's: each vertex is projected once
             // per transform, by whichever face or hit test reaches it first.
-            const Projected_Vertex& projected =
-                Project_Cached_Vertex(face->vertex_indices[i == 0 ? 0 : first + i - 1], camera);
+            const Projected_Vertex& projected = Project_Cached_Vertex(face->vertex_indices[corners[i]], camera);
             polygon.x[i] = projected.x;
             polygon.y[i] = projected.y;
             polygon.w[i] = projected.w;
@@ -114,57 +111,38 @@ bool Pick_Piece(Host_Scene* scene, const Host_Face* face, std::int32_t first, st
             Clip_Far_Flat(scene, &polygon);
             if (polygon.vertex_count < 3) return false;
         }
-        // Not written to the cache: clipped vertices are not the host's.
-        for (std::int32_t i = 0; i < polygon.vertex_count; ++i) {
-            const float w = 1.0f / polygon.cam_z[i];
-            polygon.w[i] = w;
-            polygon.x[i] = camera.centre_x + camera.scale_x * polygon.cam_x[i] * w;
-            polygon.y[i] = camera.centre_y - camera.scale_y * polygon.cam_y[i] * w;
-        }
+        Project_Clipped(camera, polygon);
     }
     return Hit_Polygon(camera, polygon, px, py, depth);
 }
 
-// Tests the faces of a source on behalf of an object: a better hit names the
+// The walk's policy for picking: no op7, pick_excluded objects passed over,
+// and a source's faces tested on behalf of the object; a better hit names the
 // object, and the face by its index in the source's array.
-void Pick_Faces(Host_Scene* scene, Host_Object* source, Host_Object* object, Pick_Query& query) {
-    for (std::int32_t i = 0; i < source->face_count; ++i) {
-        Host_Face* face = source->faces[i];
-        if (face->visibility->test(face) == 0) continue;
-        float depth = 0.0f;
-        // Strictly nearer: on a tie the face met first in the walk stays.
-        if (Pick_Face(scene, face, query.px, query.py, &depth) != 0 && depth < *query.depth) {
-            *query.depth = depth;
-            *query.face_index = i;
-            query.hit = object;
+struct Pick_Visitor {
+    static constexpr bool runs_op7 = false;
+    static bool Passes_Over(const Host_Object* object) { return object->pick_excluded != 0; }
+
+    float         px;
+    float         py;
+    std::int32_t* face_index;
+    float*        depth;
+    Host_Object*  hit = nullptr;  // null while nothing was hit
+
+    void Faces(Host_Scene* scene, Host_Object* source, Host_Object* object) {
+        for (std::int32_t i = 0; i < source->face_count; ++i) {
+            Host_Face* face = source->faces[i];
+            if (face->visibility->test(face) == 0) continue;
+            float face_depth = 0.0f;
+            // Strictly nearer: on a tie the face met first in the walk stays.
+            if (Pick_Face(scene, face, px, py, &face_depth) != 0 && face_depth < *depth) {
+                *depth = face_depth;
+                *face_index = i;
+                hit = object;
+            }
         }
     }
-}
-
-Host_Object* Pick_Ordinary_Object(Host_Scene* scene, Host_Object* object, Pick_Query& query) {
-    Host_Object* source = Ordinary_Object_Source(scene, object);
-    if (object->in_view != 0) {
-        ++Services().transform_generation;
-        Operations_Of(source).transform(source, object, scene);
-        Pick_Faces(scene, source, object, query);
-    }
-    return source;
-}
-
-// One object of a list and its subtree; returns the source whose
-// next_sibling is the hint of the next object.
-Host_Object* Pick_One(Host_Scene* scene, Host_Object* object, Host_Object* hint, Pick_Query& query) {
-    Host_Object* source = object;
-    if (Is_Group_Object(object) && object->pick_excluded == 0) {
-        Pick_Group(scene, object, hint, query);
-    } else if (object->group_member == 0 && object->pick_excluded == 0) {
-        source = Pick_Ordinary_Object(scene, object, query);
-    }
-    // Excluded objects and stand-alone members are not prepared at all, but
-    // their subtrees are walked.
-    Pick_Subtree(scene, object->first_child, source->first_child, query);
-    return source;
-}
+};
 
 }  // namespace
 
@@ -173,64 +151,16 @@ std::int32_t Pick_Face(Host_Scene* scene, Host_Face* face, float px, float py, f
     // One or two corners make no plane: no depth can be found for them.
     if (corner_count < 3) return 0;
     const Host_Services& services = Services();
-    std::uint32_t outcode_and = Outcode_Inside_All;
-    std::uint32_t outcode_or = 0;
-    for (std::int32_t i = 0; i < corner_count; ++i) {
-        const std::uint32_t outcode = services.vertex_outcodes[face->vertex_indices[i]];
-        outcode_and &= outcode;
-        outcode_or |= outcode;
-    }
-    if (outcode_or != Outcode_Inside_All) return 0;
+    Outcode_Range outcodes;
+    for (std::int32_t i = 0; i < corner_count; ++i) outcodes.Add(services.vertex_outcodes[face->vertex_indices[i]]);
+    if (outcodes.Outside_One_Plane()) return 0;
 
-    // The hit test record holds 16 vertices: a larger face is tested as a fan
-    // of pieces of at most 10 corners sharing corner 0 (as face setup draws
-    // it), and the first piece hit gives the depth. A face of up to 10
-    // corners is one piece, itself.
-    std::int32_t first = 1;
-    for (;;) {
-        const std::int32_t last = std::min(first + max_host_piece_corners - 2, corner_count - 1);
-        if (Pick_Piece(scene, face, first, last, outcode_and, px, py, depth)) return 1;
-        if (last == corner_count - 1) return 0;
-        first = last;
-    }
-}
-
-void Pick_Object(Host_Scene* scene, Host_Object* object, Host_Object* hint, Pick_Query& query) {
-    Pick_One(scene, object, hint, query);
-}
-
-void Pick_Subtree(Host_Scene* scene, Host_Object* first, Host_Object* hint, Pick_Query& query) {
-    for (Host_Object* object = first; object != nullptr; object = object->next_sibling) {
-        hint = Pick_One(scene, object, hint, query)->next_sibling;
-    }
-}
-
-void Pick_Group(Host_Scene* scene, Host_Object* group, Host_Object* hint, Pick_Query& query) {
-    Host_Object* source = Group_Source_In_View(scene, group, hint);
-    if (source == nullptr) return;
-    ++Services().transform_generation;
-    Operations_Of(source).transform(source, group, scene);
-    // Every member is transformed before any face is tested.
-    Transform_Group_Members(scene, group->first_child, source->first_child);
-    Pick_Faces(scene, source, group, query);
-    Pick_Group_Members(scene, group->first_child, source->first_child, query);
-}
-
-void Transform_Group_Members(Host_Scene* scene, Host_Object* first, Host_Object* hint) {
-    auto transform = [scene](Host_Object* member, Host_Object* source) {
-        ++Services().transform_generation;
-        Operations_Of(source).transform(source, member, scene);
-        return false;
-    };
-    Walk_Members(first, hint, transform);
-}
-
-void Pick_Group_Members(Host_Scene* scene, Host_Object* first, Host_Object* hint, Pick_Query& query) {
-    auto pick = [scene, &query](Host_Object* member, Host_Object* source) {
-        Pick_Faces(scene, source, member, query);
-        return false;
-    };
-    Walk_Members(first, hint, pick);
+    // The hit test record holds 16 vertices: the face is tested in the pieces
+    // face setup draws it in, and the first piece hit gives the depth.
+    const bool hit = Walk_Fan(corner_count, [&](const std::int32_t* corners, std::int32_t count) {
+        return Pick_Piece(scene, face, corners, count, outcodes.all, px, py, depth);
+    });
+    return hit ? 1 : 0;
 }
 
 Host_Object* Pick_Scene(Host_Scene* scene, float px, float py, std::int32_t* face_index, float* depth) {
@@ -239,16 +169,9 @@ Host_Object* Pick_Scene(Host_Scene* scene, float px, float py, std::int32_t* fac
     // far_z is read after the camera preparation, which may set it.
     *depth = scene->far_z;
     *face_index = 0;
-    Pick_Query query = {px, py, face_index, depth, nullptr};
+    Pick_Visitor visitor{px, py, face_index, depth};
     for (Host_Object* object = scene->first_object; object != nullptr; object = object->next_object) {
-        Pick_Object(scene, object, object, query);
+        Walk_Object(scene, object, object, visitor);
     }
-    return query.hit;
-}
-
-extern "C" QUORVEL_API Host_Object* QUORVEL_EXPORT_CALL Quorvel_Pick_Dll(Host_Scene* scene, float x, float y,
-                                                                        int32_t* face_index, float* depth) {
-    // Before Quorvel_Init_Render_Dll there are no vertex arrays to read.
-    if (interface_state.services == nullptr) return nullptr;
-    return Pick_Scene(scene, x, y, face_index, depth);
+    return visitor.hit;
 }

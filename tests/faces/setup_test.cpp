@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "faces/faces.h"
-#include "interface/numbers.h"
+#include "base/numbers.h"
 #include "support/logging_host.h"
 
 namespace {

@@ -16,9 +16,9 @@
 #include <tuple>
 
 #include "core/services.h"
-#include "frame/frame.h"
-#include "interface/interface.h"
-#include "interface/numbers.h"
+#include "spans/spans.h"
+#include "module/module.h"
+#include "base/numbers.h"
 #include "quorvel/quorvel_soft.h"
 #include "support/recording_memory.h"
 

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "frame/frame.h"
 #include "quorvel/quorvel_soft.h"
+#include "traversal/traversal.h"
 #include "support/logging_host.h"
 
 namespace {

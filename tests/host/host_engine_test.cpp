@@ -12,7 +12,7 @@
 #include "core/scene.h"
 #include "core/shapes.h"
 #include "core/showcase.h"
-#include "interface/interface.h"
+#include "module/module.h"
 
 namespace quorvel_host {
 namespace {

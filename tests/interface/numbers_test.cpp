@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #include <limits>
 
-#include "interface/numbers.h"
+#include "base/numbers.h"
 
 namespace {
 

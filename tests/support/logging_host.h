@@ -20,7 +20,7 @@
 
 #include "core/camera.h"
 #include "core/services.h"
-#include "interface/interface.h"
+#include "module/module.h"
 
 namespace quorvel_test {
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "faces/faces.h"
-#include "frame/frame.h"
-#include "interface/interface.h"
+#include "spans/spans.h"
+#include "module/module.h"
 #include "quorvel/host_records.h"
 
 namespace fillers_test {

@@ -1,9 +1,21 @@
 // Render-state selection: from a shading mode and the material's flags word
 // to one of the nineteen rows, building the shade table a lit row reads.
 // After this nothing looks at the mode or the flags again.
-#include "interface/interface.h"
+#include "module/module.h"
 
 namespace {
+
+// Host_Material::kind: the kinds that set a flag; any other value sets none.
+enum Material_Kind : std::int32_t {
+    Kind_Keyed = 1,
+    Kind_Additive = 2,
+    Kind_Square_Overlay = 10,
+    Kind_Square = 11,
+};
+
+// Shading modes: 0 is unlit, 1 and 2 are both Gouraud; any other value
+// draws a random colour.
+enum Shading_Mode : std::int32_t { Mode_Unlit = 0, Mode_Gouraud_1 = 1, Mode_Gouraud_2 = 2 };
 
 // Cleared first, then set bit by bit in this order. The flags word is the
 // host's and may share memory with the fields read here; each field is read
@@ -20,10 +32,10 @@ void Recompute_Flags(Host_Material* material) {
         *flags |= Flag_Transparent;
     }
     switch (material->kind) {
-    case 1: *flags |= Flag_Keyed; break;
-    case 2: *flags |= Flag_Additive; break;
-    case 10: *flags |= Flag_Square_Overlay; break;
-    case 11: *flags |= Flag_Square; break;
+    case Kind_Keyed: *flags |= Flag_Keyed; break;
+    case Kind_Additive: *flags |= Flag_Additive; break;
+    case Kind_Square_Overlay: *flags |= Flag_Square_Overlay; break;
+    case Kind_Square: *flags |= Flag_Square; break;
     default: break;
     }
 }
@@ -48,55 +60,29 @@ bool Map_Is_Readable(const Host_Material* material) {
     return image != nullptr && (image->format != Map_Format_Palette || material->map->palette != nullptr);
 }
 
-bool Row_Reads_Map(Row_Id row) {
-    switch (row) {
-    case Row_Mapped: case Row_Mapped_Palette: case Row_Mapped_Blend: case Row_Mapped_Keyed:
-    case Row_Mapped_Keyed_Blend: case Row_Mapped_Additive: case Row_Square: case Row_Square_Overlay:
-    case Row_Gouraud_Mapped: case Row_Gouraud_Mapped_Blend: case Row_Gouraud_Mapped_Keyed:
-    case Row_Gouraud_Mapped_Keyed_Blend: case Row_Gouraud_Mapped_Additive:
-        return true;
-    default:
-        return false;
-    }
-}
+// The flag combinations that have a row of their own, unlit and Gouraud;
+// every other combination draws Row_Random.
+struct Flag_Rows {
+    std::uint32_t flags;
+    Row_Id        unlit;
+    Row_Id        gouraud;
+};
+constexpr Flag_Rows flag_rows[] = {
+    {0, Row_Flat, Row_Gouraud},
+    {Flag_Mapped, Row_Mapped, Row_Gouraud_Mapped},
+    {Flag_Mapped | Flag_Keyed, Row_Mapped_Keyed, Row_Gouraud_Mapped_Keyed},
+    {Flag_Blend_Half, Row_Flat_Blend, Row_Gouraud_Blend},
+    {Flag_Mapped | Flag_Blend_Half, Row_Mapped_Blend, Row_Gouraud_Mapped_Blend},
+    {Flag_Mapped | Flag_Keyed | Flag_Blend_Half, Row_Mapped_Keyed_Blend, Row_Gouraud_Mapped_Keyed_Blend},
+    {Flag_Mapped | Flag_Additive, Row_Mapped_Additive, Row_Gouraud_Mapped_Additive},
+    {Flag_Mapped | Flag_Square_Overlay, Row_Square_Overlay, Row_Random},
+    {Flag_Mapped | Flag_Square, Row_Square, Row_Random},
+};
 
-// Rows whose fillers index the shade table by level x 256 + palette index.
-bool Row_Reads_Mapped_Shades(Row_Id row) {
-    switch (row) {
-    case Row_Mapped_Palette: case Row_Gouraud_Mapped: case Row_Gouraud_Mapped_Blend:
-    case Row_Gouraud_Mapped_Keyed: case Row_Gouraud_Mapped_Keyed_Blend: case Row_Gouraud_Mapped_Additive:
-        return true;
-    default:
-        return false;
-    }
-}
-
-Row_Id Unlit_Row(std::uint32_t flags) {
-    switch (flags) {
-    case 0x000: return Row_Flat;
-    case 0x001: return Row_Mapped;
-    case 0x003: return Row_Mapped_Keyed;
-    case 0x004: return Row_Flat_Blend;
-    case 0x005: return Row_Mapped_Blend;
-    case 0x007: return Row_Mapped_Keyed_Blend;
-    case 0x041: return Row_Mapped_Additive;
-    case 0x101: return Row_Square_Overlay;
-    case 0x201: return Row_Square;
-    default: return Row_Random;
-    }
-}
-
-Row_Id Gouraud_Row(std::uint32_t flags) {
-    switch (flags) {
-    case 0x000: return Row_Gouraud;
-    case 0x001: return Row_Gouraud_Mapped;
-    case 0x003: return Row_Gouraud_Mapped_Keyed;
-    case 0x004: return Row_Gouraud_Blend;
-    case 0x005: return Row_Gouraud_Mapped_Blend;
-    case 0x007: return Row_Gouraud_Mapped_Keyed_Blend;
-    case 0x041: return Row_Gouraud_Mapped_Additive;
-    default: return Row_Random;
-    }
+Row_Id Row_For_Flags(std::uint32_t flags, Row_Id Flag_Rows::*mode_row) {
+    for (const Flag_Rows& rows : flag_rows)
+        if (rows.flags == flags) return rows.*mode_row;
+    return Row_Random;
 }
 
 constexpr std::uint32_t translucent_flags = Flag_Keyed | Flag_Blend_Half | Flag_Transparent | Flag_Translucent_Host;
@@ -122,19 +108,19 @@ std::int32_t Select_Render_State(Host_Material* material, std::int32_t mode_argu
     const std::uint32_t flags = *material->render_flags;
 
     Row_Id row;
-    if (mode == 0) {
+    if (mode == Mode_Unlit) {
         if (Has_Palette_Map(material)) {
             if (!Ensure_Shade_Table(material)) return 0;
             row = flags == Flag_Mapped ? Row_Mapped_Palette : Row_Random;
         } else {
-            row = Unlit_Row(flags);
+            row = Row_For_Flags(flags, &Flag_Rows::unlit);
         }
-    } else if (mode == 1 || mode == 2) {
+    } else if (mode == Mode_Gouraud_1 || mode == Mode_Gouraud_2) {
         if (Has_Texel_Map(material)) {
             row = Row_Random;
         } else {
             if (!Ensure_Shade_Table(material)) return 0;
-            row = Gouraud_Row(flags);
+            row = Row_For_Flags(flags, &Flag_Rows::gouraud);
         }
     } else {
         row = (flags & translucent_flags) != 0 ? Row_Random_Blend : Row_Random;

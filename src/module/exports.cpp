@@ -1,11 +1,12 @@
 // The exports a host calls around its frames: start-up, the per-material and
-// per-face blocks, render-state selection, scene release and the names that
-// have nothing to do. Rendering and picking live with their subsystems.
+// per-face blocks, render-state selection, picking, scene release and the
+// names that have nothing to do. Rendering lives with the frame driver.
 #include <cstdlib>
 
 #include "faces/faces.h"
-#include "frame/frame.h"
-#include "interface/interface.h"
+#include "module/module.h"
+#include "pick/pick.h"
+#include "spans/spans.h"
 #include "quorvel/quorvel_soft.h"
 
 extern "C" {
@@ -59,6 +60,13 @@ QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Face_Dll(Host_Face* fac
 
 QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Face_Dll(Host_Face* face) {
     if (face->render_data != nullptr) Services().release(face->render_data);
+}
+
+QUORVEL_API Host_Object* QUORVEL_EXPORT_CALL Quorvel_Pick_Dll(Host_Scene* scene, float x, float y,
+                                                             std::int32_t* face_index, float* depth) {
+    // Before Quorvel_Init_Render_Dll there are no vertex arrays to read.
+    if (interface_state.services == nullptr) return nullptr;
+    return Pick_Scene(scene, x, y, face_index, depth);
 }
 
 // Later frames grow the pools again from nothing.

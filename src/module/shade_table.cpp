@@ -5,22 +5,16 @@
 #include <algorithm>
 #include <new>
 
-#include "interface/interface.h"
+#include "module/module.h"
 
 namespace {
 
 constexpr std::uint32_t shade_table_unmapped_entries = shade_levels;
 constexpr std::uint32_t palette_entries = 256;
 
-// The 32-bit x86 multiply wraps. Percentages far outside 0..100 would
-// overflow a signed product; wrapping on purpose keeps the table defined
-// (and identical on every build) instead of leaving it to the compiler.
-constexpr std::int32_t Wrapping_Multiply(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
 // The specular highlight: a band of the brightest levels, narrower and
-// steeper as the shininess grows.
+// steeper as the shininess grows. Its products wrap: percentages far outside
+// 0..100 would overflow a signed product.
 struct Highlight {
     std::int32_t first_level;  // 64 - H: levels below carry no highlight
     std::int32_t step;         // S, added once per band level
@@ -97,7 +91,7 @@ void Fill_Mapped(const Host_Material& material, const Palette_Entry* palette, st
     }
 }
 
-std::vector<const std::uint32_t*>& Mapped_Tables() { return interface_state.mapped_shade_tables; }
+std::vector<const std::uint32_t*>& Mapped_Tables() { return module_state.mapped_shade_tables; }
 
 void Forget_Shade_Table(const std::uint32_t* table) {
     auto& tables = Mapped_Tables();

@@ -7,9 +7,9 @@
 #include <initializer_list>
 
 #include "faces/faces.h"
-#include "fillers/span_walk.h"
-#include "frame/frame.h"
-#include "interface/interface.h"
+#include "module/module.h"
+#include "spans/spans.h"
+#include "traversal/traversal.h"
 #include "quorvel/quorvel_soft.h"
 
 namespace {

@@ -1,15 +1,13 @@
-// The span buffer: files the prepared faces' edges under their first scan
-// lines, then walks every line left to right with a depth-ordered stack of
-// the faces covering the current position, giving each face the runs of
-// pixels where it is visible as a chain of spans.
+// The span buffer's scan pass: walks every line left to right with a
+// depth-ordered stack of the faces covering the current position, giving each
+// face the runs of pixels where it is visible as a chain of spans. The edges
+// it walks were filed by edge_table.cpp.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
 
-#include "frame/frame.h"
-#include "interface/interface.h"
-#include "interface/numbers.h"
+#include "spans/spans.h"
 
 namespace {
 
@@ -30,34 +28,6 @@ constexpr float background_depth = -1000000.0f;
 // exactly.
 double Depth_At(const Prepared_Face& face, double xf, double yf) {
     return (xf * face.depth_dx + yf * face.depth_dy) + face.depth_0;
-}
-
-// Edges advance in wrapping arithmetic: a garbage slope may run an edge off
-// the 16.16 range, which must reorder the list, not overflow.
-std::int32_t Wrapping_Add(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-// Adds one step to a pool's capacity through the host's reallocate. On
-// failure the capacity and the block stay as they were.
-template <class Pool>
-bool Grow_Pool(Pool& pool, std::int32_t step) {
-    const std::int64_t new_capacity = static_cast<std::int64_t>(pool.capacity) + step;
-    const std::uint64_t bytes = static_cast<std::uint64_t>(new_capacity) * sizeof(*pool.records);
-    if (new_capacity > INT32_MAX || bytes > UINT32_MAX) return false;
-    void* grown = Services().reallocate(pool.records, static_cast<std::uint32_t>(bytes));
-    if (grown == nullptr) return false;
-    pool.records = static_cast<decltype(pool.records)>(grown);
-    pool.capacity = static_cast<std::int32_t>(new_capacity);
-    return true;
-}
-
-template <class Pool>
-void Release_Pool(Pool& pool) {
-    if (pool.records != nullptr) Services().release(pool.records);
-    pool.records = nullptr;
-    pool.count = 0;
-    pool.capacity = 0;
 }
 
 void Unlink_Edge(Edge* edge) {
@@ -107,6 +77,58 @@ private:
     std::int32_t y_ = 0;
 };
 
+// A face's left edge: the face joins the surface stack at its depth. Landing
+// in front of every visible surface it starts a span at the column, and if
+// it is opaque it ends the spans of the surfaces it now hides. False when
+// the span pool ran out.
+bool Enter_Surface(Span_Emitter& emitter, Prepared_Face* face, const Edge& edge, std::int32_t column,
+                   Prepared_Face* stack_end, Prepared_Face* background, double yf) {
+    // One pixel right of the crossing: the first pixel centre the face covers.
+    const double xf = edge.x / 65536.0 + 1.0;
+    const double depth = Depth_At(*face, xf, yf);
+    // Step from the near end toward the far end past every surface strictly
+    // nearer; the background ends the walk even for a face reporting a depth
+    // beyond it.
+    Prepared_Face* behind = stack_end->stack_prev;
+    while (behind != background && Depth_At(*behind, xf, yf) > depth) behind = behind->stack_prev;
+    face->stack_prev = behind;
+    face->stack_next = behind->stack_next;
+    behind->stack_next->stack_prev = face;
+    behind->stack_next = face;
+    if (!behind->visible) {
+        face->visible = 0;
+        return true;
+    }
+    face->visible = 1;
+    face->span_start = column;
+    if (!face->opaque) return true;
+    // Its own stack_prev ends the walk at the background.
+    for (Prepared_Face* hidden = behind; hidden->visible; hidden = hidden->stack_prev) {
+        if (!emitter.Emit(*hidden, hidden->span_start, column)) return false;
+        hidden->visible = 0;
+    }
+    return true;
+}
+
+// A face's right edge: a visible face ends its span at the column, and the
+// surfaces behind it, down to the first opaque one, become visible from
+// there. The face leaves the stack. False when the span pool ran out.
+bool Leave_Surface(Span_Emitter& emitter, Prepared_Face* face, std::int32_t column) {
+    if (face->visible) {
+        if (!emitter.Emit(*face, face->span_start, column)) return false;
+        Prepared_Face* uncovered = face->stack_prev;
+        if (!uncovered->visible) {
+            for (;; uncovered = uncovered->stack_prev) {
+                uncovered->visible = 1;
+                uncovered->span_start = column;
+                if (uncovered->opaque) break;
+            }
+        }
+    }
+    Unlink_Surface(face);
+    return true;
+}
+
 // Runs one line's edges through the surface stack. False when the span pool
 // ran out.
 bool Walk_Line(Span_Emitter& emitter, Edge* left_sentinel, Edge* right_sentinel, Prepared_Face* stack_end,
@@ -115,46 +137,10 @@ bool Walk_Line(Span_Emitter& emitter, Edge* left_sentinel, Edge* right_sentinel,
         Prepared_Face* face = edge->face;
         const std::int32_t column = edge->x >> 16;
         if (edge->entering) {
-            if (++face->in_count == 1) {
-                // One pixel right of the crossing: the first pixel centre the face covers.
-                const double xf = edge->x / 65536.0 + 1.0;
-                const double depth = Depth_At(*face, xf, yf);
-                // Step from the near end toward the far end past every surface
-                // strictly nearer; the background ends the walk even for a
-                // face reporting a depth beyond it.
-                Prepared_Face* behind = stack_end->stack_prev;
-                while (behind != background && Depth_At(*behind, xf, yf) > depth) behind = behind->stack_prev;
-                face->stack_prev = behind;
-                face->stack_next = behind->stack_next;
-                behind->stack_next->stack_prev = face;
-                behind->stack_next = face;
-                if (!behind->visible) {
-                    face->visible = 0;
-                } else {
-                    face->visible = 1;
-                    face->span_start = column;
-                    if (face->opaque) {
-                        // Its own stack_prev ends the walk at the background.
-                        for (Prepared_Face* hidden = behind; hidden->visible; hidden = hidden->stack_prev) {
-                            if (!emitter.Emit(*hidden, hidden->span_start, column)) return false;
-                            hidden->visible = 0;
-                        }
-                    }
-                }
-            }
-        } else if (--face->in_count == 0) {
-            if (face->visible) {
-                if (!emitter.Emit(*face, face->span_start, column)) return false;
-                Prepared_Face* uncovered = face->stack_prev;
-                if (!uncovered->visible) {
-                    for (;; uncovered = uncovered->stack_prev) {
-                        uncovered->visible = 1;
-                        uncovered->span_start = column;
-                        if (uncovered->opaque) break;
-                    }
-                }
-            }
-            Unlink_Surface(face);
+            if (++face->in_count == 1 && !Enter_Surface(emitter, face, *edge, column, stack_end, background, yf))
+                return false;
+        } else if (--face->in_count == 0 && !Leave_Surface(emitter, face, column)) {
+            return false;
         }
         if (edge == right_sentinel) return true;
     }
@@ -169,10 +155,10 @@ bool Read_Scan_Bounds(const Host_Scene& scene, Scan_Bounds& bounds) {
     const float right = scene.camera->clip_right;
     const float bottom = scene.camera->clip_bottom;
     const std::int64_t row_length = std::llabs(static_cast<long long>(scene.pitch));
-    // 4096 lines: the per-line tables. 32767 columns: x << 16 must fit 16.16.
+    // max_scan_lines: the per-line tables. 32767 columns: x << 16 must fit 16.16.
     const float column_limit = row_length < 32767 ? static_cast<float>(row_length) : 32767.0f;
     // Written so that NaN fails every test.
-    if (!(top >= 0.0f && top <= bottom && bottom <= 4096.0f)) return false;
+    if (!(top >= 0.0f && top <= bottom && bottom <= static_cast<float>(max_scan_lines))) return false;
     if (!(left >= 0.0f && left <= right && right <= column_limit)) return false;
     bounds.top = top;
     bounds.first_line = Truncate_To_Int(top);
@@ -205,69 +191,6 @@ void Build_Sentinels(Scan_Sentinels& sentinels) {
     stack_end.stack_next = &stack_end;
 }
 
-void Reset_Edge_Tables(const Scan_Bounds& bounds, Edge* right_sentinel) {
-    for (std::int32_t line = bounds.first_line; line < bounds.end_line; ++line) {
-        frame_state.new_edge_table[line].next = right_sentinel;
-        frame_state.remove_edge_table[line] = nullptr;
-    }
-}
-
-std::int32_t Add_Face_Edges(Host_Scene* scene, Prepared_Face* face) {
-    Scan_Bounds bounds;
-    if (!Read_Scan_Bounds(*scene, bounds)) return Edges_Filed;
-    // The record has 16 vertex slots; a count beyond them is no polygon.
-    const std::int32_t vertex_count = face->vertex_count;
-    if (vertex_count > max_face_vertices) return Edges_Filed;
-    Edge_Pool& pool = frame_state.edges;
-    for (std::int32_t a = 0; a < vertex_count; ++a) {
-        const std::int32_t b = a + 1 == vertex_count ? 0 : a + 1;
-        // Before every pair, horizontal ones included: the first face of the
-        // first frame always restarts the stage.
-        if (pool.count >= pool.capacity) return Grow_Pool(pool, edge_pool_step) ? Edges_Restart : Edges_Failed;
-        const std::int64_t dy = static_cast<std::int64_t>(face->y_row[b]) - face->y_row[a];
-        if (dy == 0) continue;
-        const double inv = 1.0 / static_cast<double>(dy);
-        Edge& edge = pool.records[pool.count];
-        std::int64_t top, last;
-        if (dy > 0) {
-            edge.entering = 1;
-            edge.x = To_16_16(face->x[a]);
-            top = face->y_row[a];
-            last = static_cast<std::int64_t>(face->y_row[b]) - 1;
-        } else {
-            edge.entering = 0;
-            edge.x = To_16_16(face->x[b]);
-            top = face->y_row[b];
-            last = static_cast<std::int64_t>(face->y_row[a]) - 1;
-        }
-        edge.dx = Truncate_To_Int((face->x[b] - face->x[a]) * 65536.0 * inv);
-        // Cut to the viewport's lines: setup keeps vertices inside, so this
-        // only ever changes edges of a host whose outcodes disagree with its
-        // coordinates, which must not reach table entries the frame did not
-        // reset.
-        if (last >= bounds.end_line) last = bounds.end_line - 1;
-        if (top < bounds.first_line) {
-            // Lines skipped fit 32 bits (top >= INT32_MIN, first_line < 4096); wrapping as below.
-            const auto skipped = static_cast<std::uint32_t>(bounds.first_line - top);
-            edge.x = static_cast<std::int32_t>(static_cast<std::uint32_t>(edge.x) +
-                                               skipped * static_cast<std::uint32_t>(edge.dx));
-            top = bounds.first_line;
-        }
-        if (top > last) continue;
-        // File it before the first edge of the line at or right of its x, so it
-        // precedes edges of equal x filed earlier.
-        Edge* after = &frame_state.new_edge_table[top];
-        while (after->next->x < edge.x) after = after->next;
-        edge.next = after->next;
-        after->next = &edge;
-        edge.remove_next = frame_state.remove_edge_table[last];
-        frame_state.remove_edge_table[last] = &edge;
-        edge.face = face;
-        ++pool.count;
-    }
-    return Edges_Filed;
-}
-
 void Scan_Spans(const Scan_Bounds& bounds, Edge* new_edge_table, Edge** remove_edge_table, Edge* left_sentinel,
                 Edge* right_sentinel, Prepared_Face* stack_end, Prepared_Face* background) {
     Span_Emitter emitter(bounds.first_column, bounds.end_column);
@@ -296,6 +219,8 @@ void Scan_Spans(const Scan_Bounds& bounds, Edge* new_edge_table, Edge** remove_e
         // never passes one of equal x, so the order is stable.
         for (Edge* edge = left_sentinel->next; edge != right_sentinel;) {
             Edge* following = edge->next;
+            // Wrapping: a garbage slope may run an edge off the 16.16 range,
+            // which must reorder the list, not overflow.
             edge->x = Wrapping_Add(edge->x, edge->dx);
             if (edge->x < edge->prev->x) {
                 Edge* before_edge = edge->prev;

@@ -3,8 +3,7 @@
 // as many passes run as the largest key has bytes.
 #include <cstdint>
 
-#include "faces/faces.h"
-#include "frame/frame.h"
+#include "spans/spans.h"
 
 namespace {
 

@@ -1,0 +1,107 @@
+// The span buffer and the translucent ordering: the prepared faces' edges
+// filed by line, the scan pass that gives every face the runs of pixels where
+// it is visible, the walk the fillers take along those runs, and the order in
+// which the translucent and overlay lists are drawn.
+#ifndef QUORVEL_SPANS_H
+#define QUORVEL_SPANS_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "base/base.h"
+#include "faces/faces.h"
+#include "quorvel/host_records.h"
+
+struct Edge {
+    std::int32_t   x;         // 16.16 crossing on the current line
+    std::int32_t   dx;        // 16.16 change per line
+    std::int32_t   entering;  // 1: crossing left to right enters the face
+    Edge*          next;
+    Edge*          prev;
+    Edge*          remove_next;
+    Prepared_Face* face;
+};
+
+struct Span {  // 16 bytes; chains by index so the pool may move mid-pass
+    std::int32_t x;
+    std::int32_t length;
+    std::int32_t y;
+    std::int32_t next;  // -1 ends the chain
+};
+static_assert(sizeof(Span) == 16);
+
+using Edge_Pool = Pool<Edge>;
+using Span_Pool = Pool<Span>;
+constexpr std::int32_t edge_pool_step = 4096;
+constexpr std::int32_t span_pool_step = 4096;
+
+struct Frame_State {
+    Edge_Pool edges;
+    Span_Pool spans;
+    Edge      new_edge_table[max_scan_lines];     // list heads; only next is used
+    Edge*     remove_edge_table[max_scan_lines];  // chains through remove_next
+};
+extern Frame_State frame_state;
+
+// The lines and columns one frame's span buffer covers, from the scene's
+// viewport: lines first_line .. end_line - 1, columns first_column ..
+// end_column - 1. Spans are clipped to these columns when they are emitted.
+struct Scan_Bounds {
+    float        top;           // clip_top itself: the depth walk's y keeps its fraction
+    std::int32_t first_line;    // trunc(clip_top)
+    std::int32_t end_line;      // trunc(clip_bottom)
+    std::int32_t first_column;  // trunc(clip_left)
+    std::int32_t end_column;    // trunc(clip_right)
+};
+// The scene's viewport as scan bounds; false (and nothing may be drawn) unless
+// every bound is finite, 0 <= clip_top <= clip_bottom <= max_scan_lines and
+// 0 <= clip_left <= clip_right <= min(|pitch|, 32767): the per-line tables
+// hold max_scan_lines lines, 16.16 positions reach column 32767, and a row of
+// the frame buffer holds |pitch| pixels.
+bool Read_Scan_Bounds(const Host_Scene& scene, Scan_Bounds& bounds);
+
+// The frame's sentinel edges and surfaces (built afresh for every frame).
+struct Scan_Sentinels {
+    Edge          left;
+    Edge          right;
+    Prepared_Face stack_end;
+    Prepared_Face background;  // its spans are the pixels no opaque face covers
+};
+void Build_Sentinels(Scan_Sentinels& sentinels);
+
+// Empties the new-edge and remove-edge entries of the lines the scan covers.
+void Reset_Edge_Tables(const Scan_Bounds& bounds, Edge* right_sentinel);
+
+enum Add_Edges_Result : std::int32_t { Edges_Filed = 0, Edges_Restart = 1, Edges_Failed = 2 };
+
+// Files the face's edges under their first lines. Edges are cut to the lines
+// of the scene's viewport, which must pass Read_Scan_Bounds. Edges_Restart:
+// the edge pool grew and every edge filed this frame is void.
+std::int32_t Add_Face_Edges(Host_Scene* scene, Prepared_Face* face);
+
+// The scan-line pass: gives every face entered in the tables its span chain.
+// The span pool's count must be 0 (or the start of this frame's spans).
+void Scan_Spans(const Scan_Bounds& bounds, Edge* new_edge_table, Edge** remove_edge_table, Edge* left_sentinel,
+                Edge* right_sentinel, Prepared_Face* stack_end, Prepared_Face* background);
+
+// Orders a non-empty list by sort_depth into the Face_Index_Array.
+void Sort_Translucent_Faces(const Prepared_Face* list, std::int32_t count);
+
+// Frees the span and edge pools and resets them to empty.
+void Release_Span_Buffer();
+
+// Hands each span of the face's chain, with the address of its first pixel,
+// to draw.
+template <class Draw>
+inline void Walk_Spans(const Prepared_Face& face, std::uint16_t* frame_buffer, std::int32_t pitch, Draw&& draw) {
+    const Span* spans = frame_state.spans.records;
+    for (std::int32_t index = face.first_span; index != -1;) {
+        const Span& span = spans[index];
+        // Pointer arithmetic in ptrdiff_t: y * pitch can exceed 32 bits of bytes on 64-bit hosts.
+        std::uint16_t* destination = frame_buffer + static_cast<std::ptrdiff_t>(span.y) * pitch + span.x;
+        draw(span, destination);
+        index = span.next;
+    }
+}
+
+#endif
