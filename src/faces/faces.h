@@ -159,7 +159,9 @@ void QUORVEL_CDECL Setup_Face_Square(Host_Scene* scene, Host_Face* face);
 void QUORVEL_CDECL Setup_Face_Square_Overlay(Host_Scene* scene, Host_Face* face);
 
 // Polygon clipping: slots 2..7, one family per vertex format.
-// Every clip function has the row's slot 2-7 signature (cdecl is the default on x86).
+// Every clip function has the row's slot 2-7 signature. The rows store them
+// as the slots' cdecl pointer type, so a build whose default convention
+// differed would fail to compile here rather than corrupt the stack.
 using Clipper = void(Host_Scene* scene, Prepared_Face* face);
 Clipper Clip_Near_Flat, Clip_Near_Gouraud, Clip_Near_Gouraud_Mapped, Clip_Near_Mapped;
 Clipper Clip_Far_Flat, Clip_Far_Gouraud, Clip_Far_Gouraud_Mapped, Clip_Far_Mapped;

@@ -53,7 +53,9 @@ QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Face_Dll(Host_Face* fac
     auto* data = static_cast<Face_Render_Data*>(Services().allocate(1, sizeof(Face_Render_Data)));
     face->render_data = data;
     if (data == nullptr) return 0;
-    // 63536, not 65536: hosts have always seen colours below 0xF830.
+    // The divisor 63536 belongs to the contract, not to rand's range: random
+    // colours stay below 0xF830, and a host seeding rand gets the same colours
+    // from every build of the module.
     data->random_colour = static_cast<std::uint16_t>(std::rand() % 63536);
     return 1;
 }
