@@ -241,13 +241,22 @@ bool Lines_Of_Side(const Prepared_Face& face, std::int32_t a, std::int32_t b, co
 // Takes the first `count` (at least 1) edges off the list at `rest` and
 // returns them as a null-terminated list sorted by x; of equal x, the one
 // nearer the head stays first. A merge sort: lines where thousands of small
-// faces start cost n log n, not the n squared of inserting one by one.
+// faces start cost n log n, not the n squared of inserting every edge into
+// the whole line.
 Edge* Take_Sorted(Edge*& rest, std::int32_t count) {
-    if (count == 1) {
-        Edge* edge = rest;
-        rest = edge->next;
-        edge->next = nullptr;
-        return edge;
+    // Short runs by insertion, each edge after the taken ones of equal x:
+    // cheaper than recursing down to single edges.
+    if (count <= 8) {
+        Edge* sorted = nullptr;
+        for (std::int32_t i = 0; i < count; ++i) {
+            Edge* edge = rest;
+            rest = edge->next;
+            Edge** at = &sorted;
+            while (*at != nullptr && (*at)->x <= edge->x) at = &(*at)->next;
+            edge->next = *at;
+            *at = edge;
+        }
+        return sorted;
     }
     Edge* first = Take_Sorted(rest, count / 2);
     Edge* second = Take_Sorted(rest, count - count / 2);
