@@ -59,6 +59,7 @@ Mesh::Mesh(const Mesh_Data& data, std::uint32_t base_index, Face_Test_Record* on
         }
     }
     for (Host_Face& face : faces_) face_pointers_.push_back(&face);
+    for (const Mesh_Face& face : data_.faces) uses_light_ = uses_light_ || face.material->Uses_Light();
 
     // Vertex normals for lighting: given, or the area-weighted average of the
     // faces around each vertex.

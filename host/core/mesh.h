@@ -66,6 +66,9 @@ public:
     std::uint32_t Data_Face(std::size_t i) const { return data_face_of_[i]; }
     const Vec3& Face_Normal(std::size_t i) const { return face_normals_[i]; }  // object space
     const Vec3& Vertex_Normal(std::size_t i) const { return vertex_normals_[i]; }
+    // Whether a face's material reads the vertices' light; the others' never
+    // needs computing.
+    bool Uses_Light() const { return uses_light_; }
     Vec3 Sphere_Centre() const { return sphere_centre_; }
     float Sphere_Radius() const { return sphere_radius_; }
 
@@ -81,6 +84,7 @@ private:
     std::vector<Vec3> vertex_normals_;
     Vec3 sphere_centre_;
     float sphere_radius_ = 0.0f;
+    bool uses_light_ = false;
 };
 
 // Newell's normal of a polygon: Cross(b - a, c - a) for a triangle, and the

@@ -95,11 +95,15 @@ void QUORVEL_CDECL Transform_Vertices(Host_Object* source, Host_Object* object, 
     const Mat3 normal_to_camera = Normal_Matrix(to_camera.linear);
     const Mesh_Data& data = mesh->Data();
     const std::uint32_t base = mesh->Base_Index();
+    // One pass over the vertices; light only for a mesh whose materials read
+    // it, since unlit faces never look at it.
+    const bool lit = mesh->Uses_Light();
     for (std::uint32_t i = 0; i < data.positions.size(); ++i) {
         const Vec3 p = to_camera.Apply(data.positions[i]);
         services.camera_vertices[base + i] = {p.x, p.y, p.z, 0.0f};
         services.vertex_outcodes[base + i] = Outcode(p, scene->near_z, scene->far_z);
-        services.vertex_lights[base + i].light = owner.Light_Value(Normalise(normal_to_world * mesh->Vertex_Normal(i)));
+        if (lit)
+            services.vertex_lights[base + i].light = owner.Light_Value(Normalise(normal_to_world * mesh->Vertex_Normal(i)));
     }
     // The face test and the depth plane read the normals in camera space;
     // they follow this object's placement until the next op9 of the mesh.

@@ -84,6 +84,13 @@ public:
     // 1 when the library attached its render data and accepted the render
     // state; faces of a material that failed are never handed to it.
     bool Usable() const { return record_.render_data != nullptr && record_.render_data->row != nullptr; }
+    // The lit modes (1 and 2) are the only ones whose faces read the
+    // vertices' light: the mode the render-state call chose.
+    bool Uses_Light() const {
+        const bool from_material = (std::uint32_t(settings_.mode_argument) & Mode_From_Material) != 0;
+        const std::int32_t mode = from_material ? settings_.mode : settings_.mode_argument;
+        return mode == 1 || mode == 2;
+    }
 
 private:
     Host_Material record_{};

@@ -1,10 +1,9 @@
 // The frame driver: Quorvel_Render_Dll runs one frame through the whole
 // pipeline in its fixed order: camera, traversal into the face lists, the
-// edge stage with its restarts, the scan pass, the background clear, and the
-// fillers (opaque faces in list order, then the sorted lists far to near).
+// edge stage, the scan pass, the background clear, and the fillers (opaque
+// faces in list order, then the sorted lists far to near).
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 
 #include "faces/faces.h"
 #include "module/module.h"
@@ -50,18 +49,6 @@ void Draw_Sorted(Face_Pool& pool, std::uint16_t* frame_buffer, std::uint32_t pas
     for (std::int32_t i = pool.count - 1; i >= 0; --i) Fill_Face(pool.records[order[i]], frame_buffer, pass_through, pitch);
 }
 
-// Files the edges of the opaque, then the translucent faces; the first
-// non-zero result ends the round. Overlay faces get no spans.
-std::int32_t Enter_Faces(Host_Scene* scene) {
-    for (Face_Pool* pool : {&faces_state.opaque, &faces_state.translucent}) {
-        for (std::int32_t i = 0; i < pool->count; ++i) {
-            const std::int32_t result = Add_Face_Edges(scene, &pool->records[i]);
-            if (result != Edges_Filed) return result;
-        }
-    }
-    return Edges_Filed;
-}
-
 }  // namespace
 
 std::int32_t Draw_Face_Lists(Host_Scene* scene, std::uint16_t* frame_buffer, std::uint32_t pass_through,
@@ -74,15 +61,7 @@ std::int32_t Draw_Face_Lists(Host_Scene* scene, std::uint16_t* frame_buffer, std
 
     Scan_Sentinels sentinels;
     Build_Sentinels(sentinels);
-    // A growing edge pool moves, voiding every edge filed so far: file them all
-    // again until one round fits. Only frames where the scene grows pay this.
-    for (;;) {
-        frame_state.edges.count = 0;
-        Reset_Edge_Tables(bounds, &sentinels.right);
-        const std::int32_t result = Enter_Faces(scene);
-        if (result == Edges_Failed) return 2;
-        if (result == Edges_Filed) break;
-    }
+    if (!File_Frame_Edges(bounds, &sentinels.right)) return 2;
 
     frame_state.spans.count = 0;
     Scan_Spans(bounds, frame_state.new_edge_table, frame_state.remove_edge_table, &sentinels.left,

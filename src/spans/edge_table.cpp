@@ -1,69 +1,171 @@
 // The new-edge and remove-edge tables: every prepared face's edges filed
 // under the first and the last scan line they cross, sorted by x, for the
 // scan pass to merge into its active list.
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 
+#include "faces/faces.h"
 #include "spans/spans.h"
 
 void Reset_Edge_Tables(const Scan_Bounds& bounds, Edge* right_sentinel) {
     for (std::int32_t line = bounds.first_line; line < bounds.end_line; ++line) {
         frame_state.new_edge_table[line].next = right_sentinel;
         frame_state.remove_edge_table[line] = nullptr;
+        frame_state.line_edges[line] = 0;
     }
 }
 
-std::int32_t Add_Face_Edges(Host_Scene* scene, Prepared_Face* face) {
-    Scan_Bounds bounds;
-    if (!Read_Scan_Bounds(*scene, bounds)) return Edges_Filed;
+namespace {
+
+// The lines the edge of a side covers: from the upper vertex's line to the
+// line above the lower vertex's.
+struct Side_Lines {
+    std::int64_t top;
+    std::int64_t last;
+};
+
+// The side from vertex a to vertex b, cut to the viewport's lines: false when
+// it files no edge (horizontal, or no line of the viewport). Setup keeps
+// vertices inside, so the cut only ever changes edges of a host whose
+// outcodes disagree with its coordinates, which must not reach table entries
+// the frame did not reset.
+bool Lines_Of_Side(const Prepared_Face& face, std::int32_t a, std::int32_t b, const Scan_Bounds& bounds,
+                   Side_Lines& lines) {
+    const std::int64_t y_a = face.y_row[a];
+    const std::int64_t y_b = face.y_row[b];
+    if (y_a == y_b) return false;
+    lines.top = std::max<std::int64_t>(std::min(y_a, y_b), bounds.first_line);
+    lines.last = std::min<std::int64_t>(std::max(y_a, y_b) - 1, bounds.end_line - 1);
+    return lines.top <= lines.last;
+}
+
+// Takes the first `count` (at least 1) edges off the list at `rest` and
+// returns them as a null-terminated list sorted by x; of equal x, the one
+// nearer the head stays first. A merge sort: lines where thousands of small
+// faces start cost n log n, not the n squared of inserting every edge into
+// the whole line.
+Edge* Take_Sorted(Edge*& rest, std::int32_t count) {
+    // Short runs by insertion, each edge after the taken ones of equal x:
+    // cheaper than recursing down to single edges.
+    if (count <= 8) {
+        Edge* sorted = nullptr;
+        for (std::int32_t i = 0; i < count; ++i) {
+            Edge* edge = rest;
+            rest = edge->next;
+            Edge** at = &sorted;
+            while (*at != nullptr && (*at)->x <= edge->x) at = &(*at)->next;
+            edge->next = *at;
+            *at = edge;
+        }
+        return sorted;
+    }
+    Edge* first = Take_Sorted(rest, count / 2);
+    Edge* second = Take_Sorted(rest, count - count / 2);
+    Edge* sorted = nullptr;
+    Edge** tail = &sorted;
+    while (first != nullptr && second != nullptr) {
+        Edge*& lower = second->x < first->x ? second : first;
+        *tail = lower;
+        tail = &lower->next;
+        lower = lower->next;
+    }
+    *tail = first != nullptr ? first : second;
+    return sorted;
+}
+
+}  // namespace
+
+void Count_Face_Edges(const Prepared_Face& face, const Scan_Bounds& bounds, Edge_Tally& tally) {
     // The record has 16 vertex slots; a count beyond them is no polygon.
-    const std::int32_t vertex_count = face->vertex_count;
-    if (vertex_count > max_face_vertices) return Edges_Filed;
-    Edge_Pool& pool = frame_state.edges;
+    const std::int32_t vertex_count = face.vertex_count;
+    if (vertex_count > max_face_vertices) return;
     for (std::int32_t a = 0; a < vertex_count; ++a) {
         const std::int32_t b = a + 1 == vertex_count ? 0 : a + 1;
-        // Before every pair, horizontal ones included: the first face of the
-        // first frame always restarts the stage.
-        if (pool.count >= pool.capacity) return Grow_Pool(pool, edge_pool_step) ? Edges_Restart : Edges_Failed;
-        const std::int64_t dy = static_cast<std::int64_t>(face->y_row[b]) - face->y_row[a];
-        if (dy == 0) continue;
-        const double inv = 1.0 / static_cast<double>(dy);
-        Edge& edge = pool.records[pool.count];
-        std::int64_t top, last;
-        if (dy > 0) {
-            edge.entering = 1;
-            edge.x = To_16_16(face->x[a]);
-            top = face->y_row[a];
-            last = static_cast<std::int64_t>(face->y_row[b]) - 1;
-        } else {
-            edge.entering = 0;
-            edge.x = To_16_16(face->x[b]);
-            top = face->y_row[b];
-            last = static_cast<std::int64_t>(face->y_row[a]) - 1;
-        }
-        edge.dx = Truncate_To_Int((face->x[b] - face->x[a]) * 65536.0 * inv);
-        // Cut to the viewport's lines: setup keeps vertices inside, so this
-        // only ever changes edges of a host whose outcodes disagree with its
-        // coordinates, which must not reach table entries the frame did not
-        // reset.
-        if (last >= bounds.end_line) last = bounds.end_line - 1;
-        if (top < bounds.first_line) {
-            // Lines skipped fit 32 bits unsigned (top >= INT32_MIN, first_line < max_scan_lines); the
-            // product and the sum wrap as the line steps do.
-            const auto skipped = static_cast<std::int32_t>(static_cast<std::uint32_t>(bounds.first_line - top));
-            edge.x = Wrapping_Add(edge.x, Wrapping_Multiply(skipped, edge.dx));
-            top = bounds.first_line;
-        }
-        if (top > last) continue;
-        // File it before the first edge of the line at or right of its x, so it
-        // precedes edges of equal x filed earlier.
-        Edge* after = &frame_state.new_edge_table[top];
-        while (after->next->x < edge.x) after = after->next;
-        edge.next = after->next;
-        after->next = &edge;
-        edge.remove_next = frame_state.remove_edge_table[last];
-        frame_state.remove_edge_table[last] = &edge;
-        edge.face = face;
-        ++pool.count;
+        tally.before_last_side = tally.filed;
+        Side_Lines lines;
+        if (!Lines_Of_Side(face, a, b, bounds, lines)) continue;
+        ++frame_state.line_edges[lines.top];
+        ++tally.filed;
     }
-    return Edges_Filed;
+}
+
+bool Reserve_Edge_Runs(const Scan_Bounds& bounds, const Edge_Tally& tally) {
+    Edge_Pool& pool = frame_state.edges;
+    // Filing with a check before every side grows the pool whenever a side
+    // finds it full, and starts over; so the host sees one reallocate per
+    // step until the pool holds more edges than were filed before the last
+    // side, and then no more.
+    while (tally.before_last_side >= pool.capacity)
+        if (!Grow_Pool(pool, edge_pool_step)) return false;
+    // Hence capacity >= filed: the last side adds at most one edge.
+    pool.count = static_cast<std::int32_t>(tally.filed);
+    std::int32_t run_start = 0;
+    for (std::int32_t line = bounds.first_line; line < bounds.end_line; ++line) {
+        const std::int32_t count = frame_state.line_edges[line];
+        frame_state.line_edges[line] = run_start;
+        run_start += count;
+    }
+    return true;
+}
+
+void Add_Face_Edges(Prepared_Face& face, const Scan_Bounds& bounds) {
+    const std::int32_t vertex_count = face.vertex_count;
+    if (vertex_count > max_face_vertices) return;
+    for (std::int32_t a = 0; a < vertex_count; ++a) {
+        const std::int32_t b = a + 1 == vertex_count ? 0 : a + 1;
+        Side_Lines lines;
+        if (!Lines_Of_Side(face, a, b, bounds, lines)) continue;
+        // Each line's edges lie together in the pool, so the sort and the
+        // scan read neighbouring records.
+        Edge& edge = frame_state.edges.records[frame_state.line_edges[lines.top]++];
+        const std::int32_t upper = face.y_row[b] > face.y_row[a] ? a : b;
+        edge.entering = upper == a ? 1 : 0;
+        edge.x = To_16_16(face.x[upper]);
+        const std::int64_t dy = static_cast<std::int64_t>(face.y_row[b]) - face.y_row[a];
+        const double inv = 1.0 / static_cast<double>(dy);
+        edge.dx = Truncate_To_Int((face.x[b] - face.x[a]) * 65536.0 * inv);
+        if (face.y_row[upper] < lines.top) {
+            // Moved on to the viewport's first line. Lines skipped fit 32 bits
+            // (y_row >= INT32_MIN, first_line < 4096); wrapping as in the scan.
+            const auto skipped = static_cast<std::uint32_t>(lines.top - face.y_row[upper]);
+            edge.x = Wrapping_Add(edge.x, Wrapping_Multiply(static_cast<std::int32_t>(skipped), edge.dx));
+        }
+        Edge& head = frame_state.new_edge_table[lines.top];
+        edge.next = head.next;
+        head.next = &edge;
+        edge.remove_next = frame_state.remove_edge_table[lines.last];
+        frame_state.remove_edge_table[lines.last] = &edge;
+        edge.face = &face;
+    }
+}
+
+void Sort_New_Edges(const Scan_Bounds& bounds, Edge* right_sentinel) {
+    for (std::int32_t line = bounds.first_line; line < bounds.end_line; ++line) {
+        Edge& head = frame_state.new_edge_table[line];
+        if (head.next == right_sentinel || head.next->next == right_sentinel) continue;
+        std::int32_t count = 0;
+        for (const Edge* edge = head.next; edge != right_sentinel; edge = edge->next) ++count;
+        Edge* rest = head.next;
+        head.next = Take_Sorted(rest, count);
+        Edge* last = head.next;
+        while (last->next != nullptr) last = last->next;
+        last->next = right_sentinel;
+    }
+}
+
+bool File_Frame_Edges(const Scan_Bounds& bounds, Edge* right_sentinel) {
+    // Counted first, so that the pool grows before any edge is filed: edges
+    // filed before a growth would be void, as the pool moves. Overlay faces
+    // get no spans.
+    const auto spanned = {&faces_state.opaque, &faces_state.translucent};
+    Reset_Edge_Tables(bounds, right_sentinel);
+    Edge_Tally tally;
+    for (Face_Pool* pool : spanned)
+        for (std::int32_t i = 0; i < pool->count; ++i) Count_Face_Edges(pool->records[i], bounds, tally);
+    if (!Reserve_Edge_Runs(bounds, tally)) return false;
+    for (Face_Pool* pool : spanned)
+        for (std::int32_t i = 0; i < pool->count; ++i) Add_Face_Edges(pool->records[i], bounds);
+    Sort_New_Edges(bounds, right_sentinel);
+    return true;
 }

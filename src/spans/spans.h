@@ -40,6 +40,9 @@ struct Frame_State {
     Span_Pool spans;
     Edge      new_edge_table[max_scan_lines];     // list heads; only next is used
     Edge*     remove_edge_table[max_scan_lines];  // chains through remove_next
+    // Edges starting on each line while they are counted, then the next free
+    // record of the line's run in the edge pool while they are filed.
+    std::int32_t line_edges[max_scan_lines];
 };
 extern Frame_State frame_state;
 
@@ -69,15 +72,41 @@ struct Scan_Sentinels {
 };
 void Build_Sentinels(Scan_Sentinels& sentinels);
 
-// Empties the new-edge and remove-edge entries of the lines the scan covers.
+// Empties the new-edge and remove-edge entries and the edge counts of the
+// lines the scan covers.
 void Reset_Edge_Tables(const Scan_Bounds& bounds, Edge* right_sentinel);
 
-enum Add_Edges_Result : std::int32_t { Edges_Filed = 0, Edges_Restart = 1, Edges_Failed = 2 };
+// What counting a frame's edges tells the edge stage.
+struct Edge_Tally {
+    std::int64_t filed = 0;              // edges the faces file
+    std::int64_t before_last_side = -1;  // edges filed before the last side is looked at; -1: no side
+};
 
-// Files the face's edges under their first lines. Edges are cut to the lines
-// of the scene's viewport, which must pass Read_Scan_Bounds. Edges_Restart:
-// the edge pool grew and every edge filed this frame is void.
-std::int32_t Add_Face_Edges(Host_Scene* scene, Prepared_Face* face);
+// Counts the edges the face will file, per starting line and in the tally.
+// Edges are cut to the lines of `bounds`. A record with more than 16
+// vertices has no sides.
+void Count_Face_Edges(const Prepared_Face& face, const Scan_Bounds& bounds, Edge_Tally& tally);
+
+// Grows the edge pool until the counted edges fit, one step of 4096 records
+// per reallocate, exactly as far as filing the faces with a check of the
+// pool before every side would: a frame whose pool was full before its last
+// side grows. Then gives every line its run of records. False when the pool
+// could not grow (it keeps its block and capacity).
+bool Reserve_Edge_Runs(const Scan_Bounds& bounds, const Edge_Tally& tally);
+
+// Files the face's edges in the runs of their first lines, each at the head
+// of its line's list. Count_Face_Edges and Reserve_Edge_Runs must have seen
+// the same faces in the same order.
+void Add_Face_Edges(Prepared_Face& face, const Scan_Bounds& bounds);
+
+// Sorts every line's list of new edges by x. Equal x keep their list order,
+// which is the reverse of filing: the later face's edge goes first.
+void Sort_New_Edges(const Scan_Bounds& bounds, Edge* right_sentinel);
+
+// The whole edge stage for the faces in the opaque and translucent lists,
+// in that order: afterwards every line's new edges are in order of x, equal x
+// filed later first. False when the edge pool could not grow.
+bool File_Frame_Edges(const Scan_Bounds& bounds, Edge* right_sentinel);
 
 // The scan-line pass: gives every face entered in the tables its span chain.
 // The span pool's count must be 0 (or the start of this frame's spans).

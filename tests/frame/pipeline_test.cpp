@@ -208,6 +208,106 @@ TEST_F(Pipeline, Random_Scenes_Match_The_Reference_Across_Edge_Pool_Restarts) {
     EXPECT_EQ(frame_state.edges.capacity, 8192);
 }
 
+TEST_F(Pipeline, New_Edges_Of_A_Line_Sorted_By_X_The_Later_Face_First_On_Ties) {
+    // Faces of 1 to 6 corners on a coarse grid, so that many edges start on
+    // one line at one x (a face's two sides from its top corner among them),
+    // reaching above and below a viewport of lines 4 .. 35; a few of 17
+    // corners file nothing. The reference files each edge before the first
+    // one of its line at or right of its x, faces in list order.
+    std::mt19937 random(99);
+    Set_Viewport(0, 4.5f, 16, 36, 16);
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<Point> corners(1 + i % 6);
+        for (Point& p : corners) p = {(random() % 17) / 2.0f, (random() % 80) / 2.0f};
+        Prepared_Face* face = Add_Face(corners, 0.5f, 0, 0, random() % 4 ? faces_state.opaque : faces_state.translucent);
+        if (i % 97 == 0) face->vertex_count = 17;
+    }
+    using Filed = std::tuple<std::int32_t, const Prepared_Face*, std::int32_t>;  // x, face, entering
+    std::vector<std::vector<Filed>> reference(36);
+    for (Face_Pool* pool : {&faces_state.opaque, &faces_state.translucent}) {
+        for (const Prepared_Face& face : Faces(*pool)) {
+            for (int a = 0, n = face.vertex_count; a < n && n <= 16; ++a) {
+                const int b = (a + 1) % n, dy = face.y_row[b] - face.y_row[a], upper = dy > 0 ? a : b;
+                const int top = std::max(face.y_row[upper], 4), last = std::min(face.y_row[upper] + std::abs(dy), 36) - 1;
+                if (dy == 0 || top > last) continue;
+                const auto dx = static_cast<std::int32_t>(std::trunc((face.x[b] - face.x[a]) * 65536.0 * (1.0 / dy)));
+                const auto x = static_cast<std::int32_t>(std::trunc(face.x[upper] * 65536.0)) + (top - face.y_row[upper]) * dx;
+                std::vector<Filed>& line = reference[top];
+                auto at = line.begin();
+                while (at != line.end() && std::get<0>(*at) < x) ++at;
+                line.insert(at, {x, &face, dy > 0});
+            }
+        }
+    }
+    Scan_Bounds bounds;
+    ASSERT_TRUE(Read_Scan_Bounds(scene, bounds));
+    Scan_Sentinels sentinels;
+    Build_Sentinels(sentinels);
+    ASSERT_TRUE(File_Frame_Edges(bounds, &sentinels.right));
+    for (int y = 4; y < 36; ++y) {
+        std::vector<Filed> filed;
+        for (const Edge* edge = frame_state.new_edge_table[y].next; edge != &sentinels.right; edge = edge->next)
+            filed.emplace_back(edge->x, edge->face, edge->entering);
+        EXPECT_EQ(filed, reference[y]) << "line " << y;
+    }
+}
+
+TEST_F(Pipeline, Edge_Pool_Grows_In_Steps_Until_It_Held_The_Edges_Before_The_Last_Side) {
+    // A pool is grown when a side finds it full, before looking at the side.
+    // Right triangles file two edges, the second by their last side; a flat
+    // triangle files none but has three sides; 17 corners are no sides.
+    const auto right_triangles = [&](int count) {
+        for (int i = 0; i < count; ++i) Add_Face({{0, 0}, {0, 1}, {1, 1}}, 0.5f);
+    };
+    const std::vector<Point> flat{{0, 1}, {1, 1}, {2, 1}};
+    const std::uint32_t step = 4096 * sizeof(Edge);
+    Scan_Bounds bounds;
+    Scan_Sentinels sentinels;
+    Build_Sentinels(sentinels);
+    const auto reallocations = [&] {
+        std::vector<std::uint32_t> sizes;
+        for (const quorvel_test::Memory_Call& call : Log().calls)
+            if (call.kind == quorvel_test::Memory_Call_Kind::Reallocate) sizes.push_back(call.size);
+        Log().Reset();
+        return sizes;
+    };
+    struct Case {
+        const char* name;
+        int triangles;
+        bool flat_after, seventeen_after;
+        std::vector<std::uint32_t> sizes;
+    };
+    for (const Case& c : std::vector<Case>{{"4095 edges before the last side", 2048, false, true, {step}},
+                                           {"4096 edges before the flat triangle", 2048, true, false, {step, 2 * step}},
+                                           {"no sides at all", 0, false, true, {}},
+                                           {"8191 before the last side", 4096, false, false, {step, 2 * step}}}) {
+        Release_Span_Buffer();
+        Log().Reset();
+        faces_state.opaque.count = 0;
+        right_triangles(c.triangles);
+        if (c.flat_after) Add_Face(flat, 0.5f);
+        if (c.seventeen_after) Add_Face(flat, 0.5f)->vertex_count = 17;
+        Set_Viewport(0, 0, 8, 4, 8);
+        ASSERT_TRUE(Read_Scan_Bounds(scene, bounds));
+        Log().Reset();
+        EXPECT_TRUE(File_Frame_Edges(bounds, &sentinels.right)) << c.name;
+        EXPECT_EQ(reallocations(), c.sizes) << c.name;
+        EXPECT_EQ(frame_state.edges.count, 2 * c.triangles) << c.name;
+        EXPECT_TRUE(File_Frame_Edges(bounds, &sentinels.right)) << c.name;
+        EXPECT_EQ(reallocations(), std::vector<std::uint32_t>{}) << c.name << ": the next frame";
+    }
+    // A failed step keeps the pool; the next frame asks for that step again.
+    Release_Span_Buffer();
+    Log().Reset();
+    Log().fail_call = 2;
+    EXPECT_FALSE(File_Frame_Edges(bounds, &sentinels.right));
+    EXPECT_EQ(frame_state.edges.capacity, 4096);
+    EXPECT_EQ(reallocations(), (std::vector<std::uint32_t>{step, 2 * step}));
+    EXPECT_TRUE(File_Frame_Edges(bounds, &sentinels.right));
+    EXPECT_EQ(reallocations(), std::vector<std::uint32_t>{2 * step});
+    EXPECT_EQ(frame_state.edges.count, 8192);
+}
+
 // --- translucent ordering ---
 
 TEST_F(Pipeline, Translucent_Order_In_One_And_In_Four_Passes) {

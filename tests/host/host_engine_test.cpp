@@ -95,6 +95,22 @@ TEST(Light, Ambient_Plus_Lights_Facing_The_Normal_Four_Units_Per_Level_Clamped_T
     EXPECT_EQ(scene.Light_Value({1, 0, 0}), 0.0f);
 }
 
+TEST(Light, Op9_Lights_The_Vertices_Of_Meshes_With_A_Material_In_A_Lit_Mode_Only) {
+    // Mode 1 from the material, mode 2 from the call's argument; mode 0, and
+    // mode 1 overridden by an argument of 0, never read light.
+    Scene scene;
+    scene.Set_Ambient(20.0f);
+    const struct { Material_Settings settings; bool lit; } cases[] = {
+        {{.mode = 1}, true}, {{.mode_argument = 2}, true}, {{}, false}, {{.mode = 1, .mode_argument = 0}, false}};
+    for (const auto& c : cases) {
+        Mesh& mesh = scene.Add_Mesh(Points({{0, 0, 5}}, &scene.Add_Material(c.settings)));
+        Host_Services& services = *scene.Get_Services().Record();
+        services.vertex_lights[mesh.Base_Index()].light = -1.0f;
+        Call_Operations(scene.Add_Object("point", &mesh, {}));
+        EXPECT_EQ(services.vertex_lights[mesh.Base_Index()].light, c.lit ? 80.0f : -1.0f) << c.settings.mode_argument;
+    }
+}
+
 TEST(Object_Operations, In_View_Keeps_A_Ball_Until_It_Lies_Wholly_Beyond_One_Of_The_Six_Planes) {
     Scene scene;
     Camera& camera = scene.Get_Camera();
