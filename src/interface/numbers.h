@@ -4,9 +4,12 @@
 #ifndef QUORVEL_NUMBERS_H
 #define QUORVEL_NUMBERS_H
 
-#include <cmath>
 #include <cstdint>
 
+// The range test comes first so that no cast is undefined; what is left
+// compiles to the processor's cvttss2si / cvttsd2si, which never reads the
+// rounding mode. (The intrinsics would give the pinned value by themselves,
+// but compilers fold them on constants as if they were casts.)
 constexpr std::int32_t Truncate_To_Int(float value) {
     if (!(value >= -2147483648.0f && value < 2147483648.0f)) return INT32_MIN;
     return static_cast<std::int32_t>(value);
@@ -17,19 +20,35 @@ constexpr std::int32_t Truncate_To_Int(double value) {
     return static_cast<std::int32_t>(value);
 }
 
-// Round to nearest, ties to even: the floating-point unit's default mode,
-// which the 256 x 256 span loops use for their exact samples.
-inline std::int32_t Round_To_Int(float value) {
+// Round to nearest, ties to even, whatever rounding mode the host left in
+// MXCSR: the rounding conversion (cvtss2si) would follow the host's mode, so
+// we truncate and look at the fraction instead. value - whole is exact (the
+// fraction of a float below 2^31 is representable), and an exact result does
+// not depend on the mode either. No library call: the 256 x 256 span loops
+// round two samples every 8 pixels.
+constexpr std::int32_t Round_To_Int(float value) {
     if (!(value >= -2147483648.0f && value < 2147483648.0f)) return INT32_MIN;
-    return static_cast<std::int32_t>(std::nearbyint(value));
+    const std::int32_t whole = static_cast<std::int32_t>(value);
+    const float fraction = value - static_cast<float>(whole);
+    const bool odd = (whole & 1) != 0;
+    const std::int32_t up = (fraction > 0.5f) | ((fraction == 0.5f) & odd);
+    const std::int32_t down = (fraction < -0.5f) | ((fraction == -0.5f) & odd);
+    return whole + up - down;
 }
 
-inline std::int32_t Round_To_Int(double value) {
+// A double can lie between 2^31 - 1 and 2^31 with a fraction, so the range is
+// checked first: everything that rounds outside int32 is pinned.
+constexpr std::int32_t Round_To_Int(double value) {
     if (!(value > -2147483648.5 && value < 2147483647.5)) return INT32_MIN;
-    return static_cast<std::int32_t>(std::nearbyint(value));
+    const std::int32_t whole = static_cast<std::int32_t>(value);
+    const double fraction = value - static_cast<double>(whole);
+    const bool odd = (whole & 1) != 0;
+    const std::int32_t up = (fraction > 0.5) | ((fraction == 0.5) & odd);
+    const std::int32_t down = (fraction < -0.5) | ((fraction == -0.5) & odd);
+    return whole + up - down;
 }
 
 // 16.16 fixed point from a float position: trunc(value * 65536).
-inline std::int32_t To_16_16(float value) { return Truncate_To_Int(value * 65536.0f); }
+constexpr std::int32_t To_16_16(float value) { return Truncate_To_Int(value * 65536.0f); }
 
 #endif
