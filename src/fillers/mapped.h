@@ -73,11 +73,11 @@ inline std::int32_t Wrapping_Add(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
 // n wrapping additions of `step`, taken at once.
-inline std::int32_t Wrapping_Add_Times(std::int32_t a, std::int32_t step, std::int32_t n) {
+[[gnu::always_inline]] inline std::int32_t Wrapping_Add_Times(std::int32_t a, std::int32_t step, std::int32_t n) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) +
                                      static_cast<std::uint32_t>(step) * static_cast<std::uint32_t>(n));
 }
-inline Sample Stepped(const Sample& from, const Sample& step, std::int32_t n) {
+[[gnu::always_inline]] inline Sample Stepped(const Sample& from, const Sample& step, std::int32_t n) {
     return {Wrapping_Add_Times(from.u, step.u, n), Wrapping_Add_Times(from.v, step.v, n),
             Wrapping_Add_Times(from.c, step.c, n)};
 }
@@ -112,7 +112,7 @@ struct Perspective_Point {
         vw += span.dvw;
         shade += span.dshade;
     }
-    Sample Exact() const {
+    [[gnu::always_inline]] Sample Exact() const {
         const float r = 1.0f / w;
         if constexpr (rounded) return {Round_To_Int(uw * r), Round_To_Int(vw * r), Light::Exact(shade, r)};
         else return {Truncate_To_Int(uw * r), Truncate_To_Int(vw * r), Light::Exact(shade, r)};
@@ -135,7 +135,7 @@ class Segment_Walk {
     Segment_Walk(const Span_Context& span, const Perspective_Point<rounded, Light>& first)
         : span_(span), point_(first), next_(first.Exact()) {}
 
-    Segment Next() {
+    [[gnu::always_inline]] Segment Next() {
         const Sample start = next_;
         point_.Step_Subdivision(span_);
         next_ = point_.Exact();
@@ -149,66 +149,90 @@ class Segment_Walk {
 };
 
 // ---------------------------------------------------------------------------
-// One group of at most 8 pixels: first its samples, then its light values,
-// then the stores. After Group_Levels, c holds the light value each pixel's
-// source gets.
-using Group = Sample[subdivision_pixels];
+// One group of at most 8 pixels. Its samples are a function of the pixel's
+// place in the group, fixed before any pixel is stored; the stores then ask
+// for sample j. A full group's count is a constant, so its stores unroll and
+// the samples stay in registers.
 
 // Pixel j at the segment's start + j steps.
-inline void Group_Stepped(Group& at, std::int32_t count, const Segment& segment) {
-    for (std::int32_t j = 0; j < count; ++j) at[j] = Stepped(segment.start, segment.step, j);
-}
+struct Group_Stepped {
+    Segment segment;
+    [[gnu::always_inline]] Sample operator()(std::int32_t j) const { return Stepped(segment.start, segment.step, j); }
+};
 
 // The 256 x 256 loops take each pixel's texel index one pixel ahead of the
 // stepping, so a later group lags: pixel 0 uses `first`, pixel j >= 1 the
 // start + (j - 1) steps.
-inline void Group_Lagging(Group& at, std::int32_t count, const Sample& first, const Segment& segment) {
-    at[0] = first;
-    for (std::int32_t j = 1; j < count; ++j) at[j] = Stepped(segment.start, segment.step, j - 1);
-}
-
-// linear holds the linear light of the group's first pixel and moves on by
-// light_step per pixel.
-template <class Light>
-void Group_Levels(Group& at, std::int32_t count, std::uint32_t& linear, std::uint32_t light_step) {
-    for (std::int32_t j = 0; j < count; ++j) {
-        at[j].c = Light::Level(at[j].c, linear);
-        linear += light_step;
+struct Group_Lagging {
+    Segment segment;
+    Sample first;
+    [[gnu::always_inline]] Sample operator()(std::int32_t j) const {
+        return j == 0 ? first : Stepped(segment.start, segment.step, j - 1);
     }
-}
+};
 
-template <class Source, class Addressing>
-std::uint16_t Colour_At(const Span_Context& span, const typename Addressing::Lookup& lookup, const Sample& at) {
-    return Source::Colour(span, Source::Fetch(span, Addressing::Index(lookup, at.u, at.v)), at.c);
-}
+// What one pixel draws with: its texel index, and the light value its source
+// gets (Light::Level of the stepped sample and of the linear light, which
+// moves on by light_step per pixel from `linear` at the group's start).
+template <class Addressing, class Light>
+struct Pixel_Inputs {
+    const typename Addressing::Lookup& lookup;
+    std::int32_t linear;
+    std::int32_t light_step;
+
+    template <class Samples>
+    [[gnu::always_inline]] std::uint32_t Index(const Samples& samples, std::int32_t j) const {
+        const Sample at = samples(j);
+        return Addressing::Index(lookup, at.u, at.v);
+    }
+    template <class Samples>
+    [[gnu::always_inline]] std::int32_t Light_Value(const Samples& samples, std::int32_t j) const {
+        return Light::Level(samples(j).c, static_cast<std::uint32_t>(Wrapping_Add_Times(linear, light_step, j)));
+    }
+};
 
 // One store per pixel; a keyed source leaves its skipped pixels alone.
-template <class Source, class Op, class Addressing, class Format>
-void Store_Singles(const Span_Context& span, const typename Addressing::Lookup& lookup, const Sample* at,
-                   std::int32_t count, std::uint16_t* out) {
-    for (std::int32_t j = 0; j < count; ++j) {
-        const typename Source::Texel texel = Source::Fetch(span, Addressing::Index(lookup, at[j].u, at[j].v));
+template <class Source, class Op, class Format, class Inputs, class Samples, class Count>
+[[gnu::always_inline]] inline void Store_Singles(const Span_Context& span, const Inputs& inputs, const Samples& samples, std::int32_t first,
+                   Count count, std::uint16_t* out) {
+    for (std::int32_t j = first; j < count; ++j) {
+        const typename Source::Texel texel = Source::Fetch(span, inputs.Index(samples, j));
         if (Source::Skips(span, texel)) continue;
-        out[j] = Op::template Apply<Format>(Source::Colour(span, texel, at[j].c), out[j]);
+        out[j] = Op::template Apply<Format>(Source::Colour(span, texel, inputs.Light_Value(samples, j)), out[j]);
     }
 }
 
 // Pairs as one 32-bit store each (first pixel in the low half), an odd last
 // pixel alone. out is 4-byte aligned.
-template <class Source, class Op, class Addressing, class Format>
-void Store_Pairs(const Span_Context& span, const typename Addressing::Lookup& lookup, const Sample* at,
-                 std::int32_t count, std::uint16_t* out) {
+template <class Source, class Op, class Format, class Inputs, class Samples, class Count>
+[[gnu::always_inline]] inline void Store_Pairs(const Span_Context& span, const Inputs& inputs, const Samples& samples, Count count,
+                 std::uint16_t* out) {
     static_assert(!Source::keyed, "a skipped pixel must leave its neighbour alone");
+    auto colour = [&](std::int32_t j) -> std::uint32_t {
+        return Source::Colour(span, Source::Fetch(span, inputs.Index(samples, j)), inputs.Light_Value(samples, j));
+    };
     std::int32_t j = 0;
     for (; j + 1 < count; j += 2) {
-        const std::uint32_t colours = std::uint32_t{Colour_At<Source, Addressing>(span, lookup, at[j])} |
-                                      std::uint32_t{Colour_At<Source, Addressing>(span, lookup, at[j + 1])} << 16;
+        const std::uint32_t colours = colour(j) | colour(j + 1) << 16;
         std::uint32_t frame = 0;
         if constexpr (Op::reads_destination) std::memcpy(&frame, out + j, sizeof frame);
         const std::uint32_t result = Op::template Apply_Pair<Format>(colours, frame);
         std::memcpy(out + j, &result, sizeof result);
     }
-    if (j < count) Store_Singles<Source, Op, Addressing, Format>(span, lookup, at + j, 1, out + j);
+    Store_Singles<Source, Op, Format>(span, inputs, samples, j, count, out);
+}
+
+using Full_Group = std::integral_constant<std::int32_t, subdivision_pixels>;
+template <class Source, class Op, class Format, bool paired, class Inputs, class Samples>
+[[gnu::always_inline]] inline void Store_Group(const Span_Context& span, const Inputs& inputs, const Samples& samples, std::int32_t count,
+                 std::uint16_t* out) {
+    if constexpr (paired) {
+        if (count == subdivision_pixels) Store_Pairs<Source, Op, Format>(span, inputs, samples, Full_Group{}, out);
+        else Store_Pairs<Source, Op, Format>(span, inputs, samples, count, out);
+    } else {
+        if (count == subdivision_pixels) Store_Singles<Source, Op, Format>(span, inputs, samples, 0, Full_Group{}, out);
+        else Store_Singles<Source, Op, Format>(span, inputs, samples, 0, count, out);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -219,15 +243,12 @@ void Store_Pairs(const Span_Context& span, const typename Addressing::Lookup& lo
 template <class Source, class Op, class Addressing, class Format, class Light>
 void Draw_Span_Mapped(Span_Context& span, std::uint16_t* out) {
     const typename Addressing::Lookup lookup = Addressing::Load(span);
-    std::uint32_t linear = static_cast<std::uint32_t>(span.light_fixed);
-    const std::uint32_t light_step = static_cast<std::uint32_t>(span.light_step);
+    Pixel_Inputs<Addressing, Light> inputs{lookup, span.light_fixed, span.light_step};
     Segment_Walk<false, Light> segments(span, Perspective_Point<false, Light>(span));
-    Group at;
     for (std::int32_t left = span.length; left > 0;) {
         const std::int32_t count = left < subdivision_pixels ? left : subdivision_pixels;
-        Group_Stepped(at, count, segments.Next());
-        Group_Levels<Light>(at, count, linear, light_step);
-        Store_Singles<Source, Op, Addressing, Format>(span, lookup, at, count, out);
+        Store_Group<Source, Op, Format, false>(span, inputs, Group_Stepped{segments.Next()}, count, out);
+        inputs.linear = Wrapping_Add_Times(inputs.linear, span.light_step, count);
         out += count;
         left -= count;
     }
@@ -249,34 +270,33 @@ void Draw_Span_Mapped_256(Span_Context& span, std::uint16_t* out) {
     using Addressing = Addressing_256;
     constexpr bool paired = !Source::keyed;
     const typename Addressing::Lookup lookup = Addressing::Load(span);
-    std::uint32_t linear = static_cast<std::uint32_t>(span.light_fixed);
-    const std::uint32_t light_step = static_cast<std::uint32_t>(span.light_step);
+    Pixel_Inputs<Addressing, Light> inputs{lookup, span.light_fixed, span.light_step};
     std::int32_t left = span.length;
     span.length = 0;
     Perspective_Point<true, Light> first(span);
-    Group at;
     if (paired && (reinterpret_cast<std::uintptr_t>(out) & 3u) != 0) {
-        at[0] = first.Exact();
-        Group_Levels<Light>(at, 1, linear, light_step);
-        Store_Singles<Source, Op, Addressing, Format>(span, lookup, at, 1, out);
+        const Group_Stepped alone{{first.Exact(), Sample{}}};
+        Store_Singles<Source, Op, Format>(span, inputs, alone, 0, 1, out);
+        inputs.linear = Wrapping_Add(inputs.linear, span.light_step);
         ++out;
         if (--left <= 0) return;
         first.Step_Pixel(span);
     }
 
     Segment_Walk<true, Light> segments(span, first);
-    Sample lag;  // where the previous group's stepping ended
-    for (bool later = false; left > 0; later = true) {
-        const std::int32_t count = left < subdivision_pixels ? left : subdivision_pixels;
-        const Segment segment = segments.Next();
-        if (later) Group_Lagging(at, count, exact_group_start ? segment.start : lag, segment);
-        else Group_Stepped(at, count, segment);
-        lag = Stepped(segment.start, segment.step, later ? subdivision_pixels - 1 : subdivision_pixels);
-        Group_Levels<Light>(at, count, linear, light_step);
-        if constexpr (paired) Store_Pairs<Source, Op, Addressing, Format>(span, lookup, at, count, out);
-        else Store_Singles<Source, Op, Addressing, Format>(span, lookup, at, count, out);
-        out += count;
-        left -= count;
+    const std::int32_t count = left < subdivision_pixels ? left : subdivision_pixels;
+    Segment segment = segments.Next();
+    Store_Group<Source, Op, Format, paired>(span, inputs, Group_Stepped{segment}, count, out);
+    Sample lag = Stepped(segment.start, segment.step, subdivision_pixels);  // where the stepping ended
+    for (left -= count; left > 0;) {
+        out += subdivision_pixels;
+        inputs.linear = Wrapping_Add_Times(inputs.linear, span.light_step, subdivision_pixels);
+        const std::int32_t later_count = left < subdivision_pixels ? left : subdivision_pixels;
+        segment = segments.Next();
+        const Group_Lagging samples{segment, exact_group_start ? segment.start : lag};
+        Store_Group<Source, Op, Format, paired>(span, inputs, samples, later_count, out);
+        lag = Stepped(segment.start, segment.step, subdivision_pixels - 1);
+        left -= later_count;
     }
 }
 

@@ -26,7 +26,7 @@ constexpr std::int32_t Truncate_To_Int(double value) {
 // fraction of a float below 2^31 is representable), and an exact result does
 // not depend on the mode either. No library call: the 256 x 256 span loops
 // round two samples every 8 pixels.
-constexpr std::int32_t Round_To_Int(float value) {
+[[gnu::always_inline]] constexpr std::int32_t Round_To_Int(float value) {
     if (!(value >= -2147483648.0f && value < 2147483648.0f)) return INT32_MIN;
     const std::int32_t whole = static_cast<std::int32_t>(value);
     const float fraction = value - static_cast<float>(whole);
