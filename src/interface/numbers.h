@@ -4,6 +4,8 @@
 #ifndef QUORVEL_NUMBERS_H
 #define QUORVEL_NUMBERS_H
 
+#include <emmintrin.h>  // SSE2: the baseline of every build, 32-bit included
+
 #include <cstdint>
 
 // The range test comes first so that no cast is undefined; what is left
@@ -46,6 +48,33 @@ constexpr std::int32_t Round_To_Int(double value) {
     const std::int32_t up = (fraction > 0.5) | ((fraction == 0.5) & odd);
     const std::int32_t down = (fraction < -0.5) | ((fraction == -0.5) & odd);
     return whole + up - down;
+}
+
+// Four lanes at once, for the span loops' exact samples (u and v together).
+// Each lane gives what the one-value form gives: the conversions never read
+// the rounding mode, the fraction is exact, and lanes outside the int range
+// (NaN included) are pinned to INT32_MIN after the arithmetic.
+inline __m128i Pinned_Lanes(__m128 value, __m128i converted) {
+    const __m128 low_enough = _mm_cmplt_ps(value, _mm_set1_ps(2147483648.0f));
+    const __m128i keep = _mm_castps_si128(_mm_and_ps(_mm_cmpge_ps(value, _mm_set1_ps(-2147483648.0f)), low_enough));
+    return _mm_or_si128(_mm_and_si128(keep, converted), _mm_andnot_si128(keep, _mm_set1_epi32(INT32_MIN)));
+}
+
+inline __m128i Truncate_To_Int_4(__m128 value) { return Pinned_Lanes(value, _mm_cvttps_epi32(value)); }
+
+inline __m128i Round_To_Int_4(__m128 value) {
+    const __m128i whole = _mm_cvttps_epi32(value);
+    const __m128 fraction = _mm_sub_ps(value, _mm_cvtepi32_ps(whole));
+    const __m128i one = _mm_set1_epi32(1);
+    const __m128i odd = _mm_cmpeq_epi32(_mm_and_si128(whole, one), one);
+    const __m128 half = _mm_set1_ps(0.5f);
+    const __m128 minus_half = _mm_set1_ps(-0.5f);
+    // Masks are all ones (-1) where true: whole - up + down.
+    const __m128i up = _mm_or_si128(_mm_castps_si128(_mm_cmpgt_ps(fraction, half)),
+                                    _mm_and_si128(_mm_castps_si128(_mm_cmpeq_ps(fraction, half)), odd));
+    const __m128i down = _mm_or_si128(_mm_castps_si128(_mm_cmplt_ps(fraction, minus_half)),
+                                      _mm_and_si128(_mm_castps_si128(_mm_cmpeq_ps(fraction, minus_half)), odd));
+    return Pinned_Lanes(value, _mm_add_epi32(_mm_sub_epi32(whole, up), down));
 }
 
 // 16.16 fixed point from a float position: trunc(value * 65536).

@@ -26,6 +26,11 @@ TEST(Conversions, Agree_With_The_Processor_Over_Float_Bit_Patterns_And_Double_Ra
         const float value = std::bit_cast<float>(bits);
         ASSERT_EQ(Truncate_To_Int(value), _mm_cvttss_si32(_mm_set_ss(value))) << value;
         ASSERT_EQ(Round_To_Int(value), _mm_cvtss_si32(_mm_set_ss(value))) << value;
+        const __m128 lanes = _mm_setr_ps(value, -value, 0.5f, value);
+        ASSERT_EQ(_mm_cvtsi128_si32(Truncate_To_Int_4(lanes)), _mm_cvttss_si32(_mm_set_ss(value))) << value;
+        ASSERT_EQ(_mm_cvtsi128_si32(Round_To_Int_4(lanes)), _mm_cvtss_si32(_mm_set_ss(value))) << value;
+        ASSERT_EQ(_mm_cvtsi128_si32(_mm_srli_si128(Round_To_Int_4(lanes), 4)), _mm_cvtss_si32(_mm_set_ss(-value)))
+            << -value;
         check_double(double(value) * 1.0000001);
     };
     for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFull; bits += 65521) check(std::uint32_t(bits));
@@ -63,6 +68,7 @@ TEST(Conversions, Round_Ignores_The_Rounding_Mode_The_Host_Left) {
         std::vector<std::int32_t> rounded_double;
         for (float value : values) {
             rounded.push_back(Round_To_Int(value));
+            EXPECT_EQ(_mm_cvtsi128_si32(Round_To_Int_4(_mm_set1_ps(value))), rounded.back()) << value;
             rounded_double.push_back(Round_To_Int(double(value)));
         }
         _mm_setcsr(saved);
