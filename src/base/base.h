@@ -13,9 +13,10 @@
 // 4096 lines: the per-line tables are indexed by a 12-bit y.
 constexpr std::int32_t max_scan_lines = 4096;
 
-// The perspective span loops take an exact sample every 8 pixels and step
-// linearly in between (>> 3 divides by it).
-constexpr std::int32_t subdivision_pixels = 8;
+// The perspective span loops take an exact sample every 8 pixels from a
+// span's start; the pixels between step linearly by (end - start) >> 3.
+constexpr std::int32_t subdivision_shift = 3;
+constexpr std::int32_t subdivision_pixels = 1 << subdivision_shift;
 
 enum Row_Id : int {
     Row_Random,

@@ -8,7 +8,8 @@
 #include "faces/faces.h"
 #include "quorvel/host_records.h"
 
-// Every filler has the row's slot-8 signature (cdecl is the default on x86).
+// Every filler has the row's slot-8 signature; the definitions are cdecl
+// (QUORVEL_CDECL), the convention the rows call slot 8 with.
 using Filler = void(Prepared_Face* face, std::uint16_t* frame_buffer, std::uint32_t pass_through, std::int32_t pitch);
 
 Filler Fill_Spans_Random;

@@ -46,7 +46,19 @@ void Fill_With(Prepared_Face* face, std::uint16_t* frame_buffer, std::uint32_t p
 
 }  // namespace
 
-void QUORVEL_CDECL Fill_Spans_Random(Prepared_Face* face, std::uint16_t* frame_buffer, std::uint32_t pass_through, std::int32_t pitch) { Fill_With<Colour_Random_Low_Byte, Op_Copy>(face, frame_buffer, pass_through, pitch); }
-void QUORVEL_CDECL Fill_Spans_Random_Blend(Prepared_Face* face, std::uint16_t* frame_buffer, std::uint32_t pass_through, std::int32_t pitch) { Fill_With<Colour_Random, Op_Blend>(face, frame_buffer, pass_through, pitch); }
-void QUORVEL_CDECL Fill_Spans_Flat(Prepared_Face* face, std::uint16_t* frame_buffer, std::uint32_t pass_through, std::int32_t pitch) { Fill_With<Colour_Material_Flat, Op_Copy>(face, frame_buffer, pass_through, pitch); }
-void QUORVEL_CDECL Fill_Spans_Flat_Blend(Prepared_Face* face, std::uint16_t* frame_buffer, std::uint32_t pass_through, std::int32_t pitch) { Fill_With<Colour_Material_Flat, Op_Blend>(face, frame_buffer, pass_through, pitch); }
+void QUORVEL_CDECL Fill_Spans_Random(Prepared_Face* face, std::uint16_t* frame, std::uint32_t pass_through,
+                                     std::int32_t pitch) {
+    Fill_With<Colour_Random_Low_Byte, Op_Copy>(face, frame, pass_through, pitch);
+}
+void QUORVEL_CDECL Fill_Spans_Random_Blend(Prepared_Face* face, std::uint16_t* frame, std::uint32_t pass_through,
+                                           std::int32_t pitch) {
+    Fill_With<Colour_Random, Op_Blend>(face, frame, pass_through, pitch);
+}
+void QUORVEL_CDECL Fill_Spans_Flat(Prepared_Face* face, std::uint16_t* frame, std::uint32_t pass_through,
+                                   std::int32_t pitch) {
+    Fill_With<Colour_Material_Flat, Op_Copy>(face, frame, pass_through, pitch);
+}
+void QUORVEL_CDECL Fill_Spans_Flat_Blend(Prepared_Face* face, std::uint16_t* frame, std::uint32_t pass_through,
+                                         std::int32_t pitch) {
+    Fill_With<Colour_Material_Flat, Op_Blend>(face, frame, pass_through, pitch);
+}

@@ -1,8 +1,7 @@
 // The lit fillers' own policies: the shade-table sources that turn a light
-// value (and a palette index) into a finished pixel, and the context words a
-// lit face loads. The span loops, light schemes and face drivers are the
-// perspective fillers' (mapped.h, span_context.h); fillers.cpp names the
-// combinations.
+// value (and a palette index) into a finished pixel, each loading the words it
+// reads. The span loops, light schemes and face drivers are the perspective
+// fillers' (mapped.h, span_context.h); fillers.cpp names the combinations.
 #ifndef QUORVEL_GOURAUD_H
 #define QUORVEL_GOURAUD_H
 
@@ -24,7 +23,13 @@ inline std::uint32_t Light_Level(std::int32_t light) { return (static_cast<std::
 // Unmapped faces: one entry per level. There is no image to fetch from.
 struct Source_Shade_Level {
     using Texel = std::uint8_t;
+    static constexpr bool mapped = false;
+    static constexpr bool lit = true;
     static constexpr bool keyed = false;
+    static void Load(Span_Context& span, const Host_Material& material) {
+        span.image = nullptr;
+        span.shade_table = material.render_data->shade_table;
+    }
     static Texel Fetch(const Span_Context&, std::uint32_t) { return 0; }
     static bool Skips(const Span_Context&, Texel) { return false; }
     static std::uint16_t Colour(const Span_Context& span, Texel, std::int32_t light) {
@@ -35,7 +40,13 @@ struct Source_Shade_Level {
 // 8-bit palette maps: level x 256 + palette index.
 struct Source_Palette_Lit {
     using Texel = std::uint8_t;
+    static constexpr bool mapped = true;
+    static constexpr bool lit = true;
     static constexpr bool keyed = false;
+    static void Load(Span_Context& span, const Host_Material& material) {
+        span.image = material.map->image;
+        span.shade_table = material.render_data->shade_table;
+    }
     static Texel Fetch(const Span_Context& span, std::uint32_t index) { return Map_Texels_8(span.image)[index]; }
     static bool Skips(const Span_Context&, Texel) { return false; }
     static std::uint16_t Colour(const Span_Context& span, Texel texel, std::int32_t light) {
@@ -44,9 +55,14 @@ struct Source_Palette_Lit {
 };
 
 // The map's key index is compared with the texel before the table is read;
-// the colour the palette gives that index does not matter.
+// the colour the palette gives that index does not matter. The index is read
+// once per face and zero-extended.
 struct Source_Palette_Lit_Keyed : Source_Palette_Lit {
     static constexpr bool keyed = true;
+    static void Load(Span_Context& span, const Host_Material& material) {
+        Source_Palette_Lit::Load(span, material);
+        span.key = material.map->colour_key_index;
+    }
     static bool Skips(const Span_Context& span, Texel texel) { return texel == span.key; }
 };
 
@@ -54,29 +70,6 @@ struct Source_Palette_Lit_Keyed : Source_Palette_Lit {
 struct Source_Palette_Lit_Index_0_Skipped : Source_Palette_Lit {
     static constexpr bool keyed = true;
     static bool Skips(const Span_Context&, Texel texel) { return texel == 0; }
-};
-
-// ---------------------------------------------------------------------------
-// Context words (see mapped.h). Words_Image_Table serves the lit mapped
-// fillers without a key.
-
-// No map: the edge walk carries no u, v and the loops never touch an image.
-struct Words_Table {
-    static constexpr bool mapped = false;
-    static void Load(Span_Context& span, const Host_Material& material) {
-        span.image = nullptr;
-        span.shade_table = material.render_data->shade_table;
-    }
-};
-
-// The palette index to skip, read once per face and zero-extended.
-struct Words_Image_Table_Key_Index {
-    static constexpr bool mapped = true;
-    static void Load(Span_Context& span, const Host_Material& material) {
-        span.image = material.map->image;
-        span.shade_table = material.render_data->shade_table;
-        span.key = material.map->colour_key_index;
-    }
 };
 
 #endif

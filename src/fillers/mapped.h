@@ -1,13 +1,15 @@
 // The perspective span loops, written once over source, operation,
-// addressing, format and light policies, their instantiation tables, and the
-// two face-level drivers (spans of a face, or whole polygon lines) that the
-// named fillers in fillers.cpp instantiate.
+// addressing, format and light policies, their instantiation tables, the
+// bundle that names one filler's policies, and the two face-level drivers
+// (spans of a face, or whole polygon lines) that fillers.cpp instantiates.
 #ifndef QUORVEL_MAPPED_H
 #define QUORVEL_MAPPED_H
 
 #include <cstdint>
 #include <cstring>
+#include <emmintrin.h>
 #include <limits>
+#include <type_traits>
 
 #include "base/base.h"
 #include "faces/faces.h"
@@ -57,16 +59,6 @@ struct Addressing_None {
     static std::uint32_t Index(const Lookup&, std::int32_t, std::int32_t) { return 0; }
 };
 
-// What the first pixel of a later group uses in the 256 x 256 loops: the
-// coordinate reached by stepping the previous group (the mapped loops), or the
-// exact segment start (the lit mapped loops, whose second pixel repeats it).
-struct Boundary_Stepped {
-    static constexpr bool exact_first = false;
-};
-struct Boundary_Exact {
-    static constexpr bool exact_first = true;
-};
-
 // ---------------------------------------------------------------------------
 // The running values of a span loop.
 
@@ -77,65 +69,170 @@ struct Sample {
     std::int32_t v = 0;
     std::int32_t c = 0;
 };
-inline Sample operator+(const Sample& a, const Sample& b) {
-    return {Wrapping_Add(a.u, b.u), Wrapping_Add(a.v, b.v), Wrapping_Add(a.c, b.c)};
+// n wrapping additions of `step`, taken at once.
+[[gnu::always_inline]] inline std::int32_t Wrapping_Add_Times(std::int32_t a, std::int32_t step, std::int32_t n) {
+    return Wrapping_Add(a, Wrapping_Multiply(step, n));
 }
-// The per-pixel step towards a sample 8 pixels ahead: (end - start) >> 3.
+[[gnu::always_inline]] inline Sample Stepped(const Sample& from, const Sample& step, std::int32_t n) {
+    return {Wrapping_Add_Times(from.u, step.u, n), Wrapping_Add_Times(from.v, step.v, n),
+            Wrapping_Add_Times(from.c, step.c, n)};
+}
+// The per-pixel step towards a sample one subdivision ahead: (end - start) >> 3.
 inline std::int32_t Step_Of(std::int32_t from, std::int32_t to) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(to) - static_cast<std::uint32_t>(from)) >> 3;
+    return Wrapping_Subtract(to, from) >> subdivision_shift;
 }
 inline Sample Steps_Between(const Sample& from, const Sample& to) {
     return {Step_Of(from.u, to.u), Step_Of(from.v, to.v), Step_Of(from.c, to.c)};
 }
 
-// The perspective attributes, advanced 8 pixels at a time; r = 1 / w is taken
-// once per advance, a segment ahead of the pixels that use it.
-template <bool with_uv, class Light>
-struct Perspective_Run {
-    float w, uw, vw, shade, r = 0.0f;
+// The perspective attributes at one exact point. Texture coordinates
+// truncate, except in the 256 x 256 loops, which round to nearest even; light
+// samples are the scheme's (Light::Exact). A face without a map carries zero
+// u·w and v·w, whose samples its addressing never reads.
+template <bool rounded, class Light>
+struct Perspective_Point {
+    float w, uw, vw, shade;
 
-    explicit Perspective_Run(const Span_Context& span) : w(span.w), uw(span.uw), vw(span.vw), shade(span.shade) {}
+    explicit Perspective_Point(const Span_Context& span) : w(span.w), uw(span.uw), vw(span.vw), shade(span.shade) {}
 
-    void Divide() { r = 1.0f / w; }
-    void Step_8(const Span_Context& span) {
+    void Step_Subdivision(const Span_Context& span) {
         w += span.dw8;
-        if constexpr (with_uv) uw += span.duw8, vw += span.dvw8;
-        if constexpr (Light::sampled) shade += span.dshade8;
+        uw += span.duw8;
+        vw += span.dvw8;
+        shade += span.dshade8;
     }
-    void Step_1(const Span_Context& span) {
+    void Step_Pixel(const Span_Context& span) {
         w += span.dw;
-        if constexpr (with_uv) uw += span.duw, vw += span.dvw;
-        if constexpr (Light::sampled) shade += span.dshade;
+        uw += span.duw;
+        vw += span.dvw;
+        shade += span.dshade;
     }
-    // Texture coordinates truncate, except in the 256 x 256 loops, which round
-    // to nearest even; light samples always truncate.
-    template <bool rounded>
-    Sample Exact() const {
-        Sample at;
-        if constexpr (with_uv) {
-            if constexpr (rounded) {
-                at.u = Round_To_Int(uw * r);
-                at.v = Round_To_Int(vw * r);
-            } else {
-                at.u = Truncate_To_Int(uw * r);
-                at.v = Truncate_To_Int(vw * r);
-            }
-        }
-        if constexpr (Light::sampled) {
-            if constexpr (Light::divided) at.c = Truncate_To_Int(shade * r);
-            else at.c = Truncate_To_Int(shade);
-        }
-        return at;
+    // u and v convert together, in two lanes.
+    [[gnu::always_inline]] Sample Exact() const {
+        const float r = 1.0f / w;
+        const __m128 products = _mm_mul_ps(_mm_setr_ps(uw, vw, 0.0f, 0.0f), _mm_set1_ps(r));
+        const __m128i uv = rounded ? Round_To_Int_4(products) : Truncate_To_Int_4(products);
+        return {_mm_cvtsi128_si32(uv), _mm_cvtsi128_si32(_mm_srli_si128(uv, 4)), Light::Exact(shade, r)};
     }
 };
 
-// One pixel: fetch, key test, colour, operation, one 16-bit store.
-template <class Source, class Op, class Addressing, class Format>
-inline void Draw_Pixel(const Span_Context& span, const typename Addressing::Lookup& lookup, const Sample& at,
-                       std::int32_t light, std::uint16_t* pixel) {
-    const typename Source::Texel texel = Source::Fetch(span, Addressing::Index(lookup, at.u, at.v));
-    if (Source::Skips(span, texel)) return;
-    *pixel = Op::template Apply<Format>(Source::Colour(span, texel, light), *pixel);
+// One subdivision of a span: its exact start and the per-pixel step towards
+// the exact sample one subdivision on.
+struct Segment {
+    Sample start;
+    Sample step;
+};
+
+// The segments of a span in order, from a first exact point on. Each exact
+// sample costs one division and is taken once: it ends one segment and
+// starts the next (exact, not stepped).
+template <bool rounded, class Light>
+class Segment_Walk {
+  public:
+    Segment_Walk(const Span_Context& span, const Perspective_Point<rounded, Light>& first)
+        : span_(span), point_(first), next_(first.Exact()) {}
+
+    [[gnu::always_inline]] Segment Next() {
+        const Sample start = next_;
+        point_.Step_Subdivision(span_);
+        next_ = point_.Exact();
+        return {start, Steps_Between(start, next_)};
+    }
+
+  private:
+    const Span_Context& span_;
+    Perspective_Point<rounded, Light> point_;
+    Sample next_;
+};
+
+// ---------------------------------------------------------------------------
+// One group of at most 8 pixels. Its samples are a function of the pixel's
+// place in the group, fixed before any pixel is stored; the stores then ask
+// for sample j. A full group's count is a constant, so its stores unroll and
+// the samples stay in registers.
+// The helpers are forced inline: GCC's -O2 inliner leaves some out of line,
+// and a call per pixel made the loops three to four times slower.
+
+// Pixel j at the segment's start + j steps.
+struct Group_Stepped {
+    Segment segment;
+    [[gnu::always_inline]] Sample operator()(std::int32_t j) const { return Stepped(segment.start, segment.step, j); }
+};
+
+// The 256 x 256 loops take each pixel's texel index one pixel ahead of the
+// stepping, so a later group lags: pixel 0 uses `first`, pixel j >= 1 the
+// start + (j - 1) steps.
+struct Group_Lagging {
+    Segment segment;
+    Sample first;
+    [[gnu::always_inline]] Sample operator()(std::int32_t j) const {
+        return j == 0 ? first : Stepped(segment.start, segment.step, j - 1);
+    }
+};
+
+// What one pixel draws with: its texel index, and the light value its source
+// gets (Light::Level of the stepped sample and of the linear light, which
+// moves on by light_step per pixel from `linear` at the group's start).
+template <class Addressing, class Light>
+struct Pixel_Inputs {
+    const typename Addressing::Lookup& lookup;
+    std::int32_t linear;
+    std::int32_t light_step;
+
+    template <class Samples>
+    [[gnu::always_inline]] std::uint32_t Index(const Samples& samples, std::int32_t j) const {
+        const Sample at = samples(j);
+        return Addressing::Index(lookup, at.u, at.v);
+    }
+    template <class Samples>
+    [[gnu::always_inline]] std::int32_t Light_Value(const Samples& samples, std::int32_t j) const {
+        return Light::Level(samples(j).c, static_cast<std::uint32_t>(Wrapping_Add_Times(linear, light_step, j)));
+    }
+};
+
+// One store per pixel; a keyed source leaves its skipped pixels alone.
+template <class Source, class Op, class Format, class Inputs, class Samples, class Count>
+[[gnu::always_inline]] inline void Store_Singles(const Span_Context& span, const Inputs& inputs,
+                                                 const Samples& samples, std::int32_t first, Count count,
+                                                 std::uint16_t* out) {
+    for (std::int32_t j = first; j < count; ++j) {
+        const typename Source::Texel texel = Source::Fetch(span, inputs.Index(samples, j));
+        if (Source::Skips(span, texel)) continue;
+        out[j] = Op::template Apply<Format>(Source::Colour(span, texel, inputs.Light_Value(samples, j)), out[j]);
+    }
+}
+
+// Pairs as one 32-bit store each (first pixel in the low half), an odd last
+// pixel alone. out is 4-byte aligned.
+template <class Source, class Op, class Format, class Inputs, class Samples, class Count>
+[[gnu::always_inline]] inline void Store_Pairs(const Span_Context& span, const Inputs& inputs,
+                                               const Samples& samples, Count count, std::uint16_t* out) {
+    static_assert(!Source::keyed, "a skipped pixel must leave its neighbour alone");
+    auto colour = [&](std::int32_t j) -> std::uint32_t {
+        return Source::Colour(span, Source::Fetch(span, inputs.Index(samples, j)), inputs.Light_Value(samples, j));
+    };
+    std::int32_t j = 0;
+    for (; j + 1 < count; j += 2) {
+        const std::uint32_t colours = colour(j) | colour(j + 1) << 16;
+        std::uint32_t frame = 0;
+        if constexpr (Op::reads_destination) std::memcpy(&frame, out + j, sizeof frame);
+        const std::uint32_t result = Op::template Apply_Pair<Format>(colours, frame);
+        std::memcpy(out + j, &result, sizeof result);
+    }
+    Store_Singles<Source, Op, Format>(span, inputs, samples, j, count, out);
+}
+
+using Full_Group = std::integral_constant<std::int32_t, subdivision_pixels>;
+template <class Source, class Op, class Format, bool paired, class Inputs, class Samples>
+[[gnu::always_inline]] inline void Store_Group(const Span_Context& span, const Inputs& inputs,
+                                               const Samples& samples, std::int32_t count, std::uint16_t* out) {
+    if constexpr (paired) {
+        if (count == subdivision_pixels) Store_Pairs<Source, Op, Format>(span, inputs, samples, Full_Group{}, out);
+        else Store_Pairs<Source, Op, Format>(span, inputs, samples, count, out);
+    } else {
+        if (count == subdivision_pixels) Store_Singles<Source, Op, Format>(span, inputs, samples, 0, Full_Group{}, out);
+        else Store_Singles<Source, Op, Format>(span, inputs, samples, 0, count, out);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -143,156 +240,64 @@ inline void Draw_Pixel(const Span_Context& span, const typename Addressing::Look
 // truncated, linear 8.8 steps in between; the last partial segment steps
 // towards the sample 8 pixels ahead. One store per pixel; accepts lengths
 // below 1 (the overlay filler's empty lines) and draws nothing for them.
-template <class Source, class Op, class Addressing, class Format, class Light = Light_None>
+template <class Source, class Op, class Addressing, class Format, class Light>
 void Draw_Span_Mapped(Span_Context& span, std::uint16_t* out) {
     const typename Addressing::Lookup lookup = Addressing::Load(span);
-    std::int32_t length = span.length;
-    std::uint32_t light = static_cast<std::uint32_t>(span.light_fixed);
-    const std::uint32_t light_step = static_cast<std::uint32_t>(span.light_step);
-    auto draw = [&](const Sample& at) {
-        const std::int32_t level = Light::linear ? static_cast<std::int32_t>(light) : at.c;
-        Draw_Pixel<Source, Op, Addressing, Format>(span, lookup, at, level, out++);
-        if constexpr (Light::linear) light += light_step;
-    };
-
-    Perspective_Run<Addressing::uses_uv, Light> run(span);
-    run.Divide();
-    Sample at = run.template Exact<false>();
-    run.Step_8(span);
-    run.Divide();
-    Sample end = run.template Exact<false>();
-    Sample step = Steps_Between(at, end);
-    if (length > 8) {
-        run.Step_8(span);
-        run.Divide();
-    }
-    while (length >= 8) {
-        for (int i = 0; i < 8; ++i) {
-            draw(at);
-            at = at + step;
-        }
-        length -= 8;
-        at = end;  // exact, not stepped
-        end = run.template Exact<false>();
-        step = Steps_Between(at, end);
-        if (length > 8) {
-            run.Step_8(span);
-            run.Divide();
-        }
-    }
-    for (; length > 0; --length) {
-        draw(at);
-        at = at + step;
+    Pixel_Inputs<Addressing, Light> inputs{lookup, span.light_fixed, span.light_step};
+    Segment_Walk<false, Light> segments(span, Perspective_Point<false, Light>(span));
+    for (std::int32_t left = span.length; left > 0;) {
+        const std::int32_t count = left < subdivision_pixels ? left : subdivision_pixels;
+        Store_Group<Source, Op, Format, false>(span, inputs, Group_Stepped{segments.Next()}, count, out);
+        inputs.linear = Wrapping_Add_Times(inputs.linear, span.light_step, count);
+        out += count;
+        left -= count;
     }
     span.length = 0;
 }
 
 // ---------------------------------------------------------------------------
 // Draw_Span_Mapped_256: the same subdivision over a 256 x 256 image, with
-// samples rounded to nearest even. Unless the source is keyed, pixels go out
-// in pairs as one 32-bit store (first pixel in the low half): an unaligned
-// destination first gets one pixel alone at the exact start, and the
-// subdivision restarts at the next column. A keyed source stores pixel by
+// samples rounded to nearest even and later groups lagging (Group_Lagging):
+// pixel 0 of a later group takes what the previous group stepped to, or with
+// exact_group_start the group's exact start, which its pixel 1 repeats.
+// Unless the source is keyed, pixels go out in pairs as one 32-bit store: an
+// unaligned destination first gets one pixel alone at the exact start, and
+// the subdivision restarts at the next column. A keyed source stores pixel by
 // pixel, since a skipped pixel must leave its neighbour alone, and needs no
 // alignment step.
-//
-// Each pixel's texel index is taken one pixel ahead of the stepping, so from
-// the second group on the groups lag: pixel 0 of a group uses the coordinate
-// the previous group stepped to (or, with Boundary_Exact, the exact start),
-// pixel j >= 1 the exact start + (j - 1) steps. The remainder after the last
-// full group follows the same rule, as pairs and then one single pixel.
-template <class Source, class Op, class Format, class Light = Light_None, class Boundary = Boundary_Stepped>
+template <class Source, class Op, class Format, class Light, bool exact_group_start>
 void Draw_Span_Mapped_256(Span_Context& span, std::uint16_t* out) {
-    static_assert(!Light::sampled, "the 256 x 256 loops carry light only as linear integer light");
     using Addressing = Addressing_256;
     constexpr bool paired = !Source::keyed;
     const typename Addressing::Lookup lookup = Addressing::Load(span);
-    std::int32_t length = span.length;
-    std::uint32_t light = static_cast<std::uint32_t>(span.light_fixed);
-    const std::uint32_t light_step = static_cast<std::uint32_t>(span.light_step);
-    auto single = [&](const Sample& at) {
-        Draw_Pixel<Source, Op, Addressing, Format>(span, lookup, at, static_cast<std::int32_t>(light), out++);
-        if constexpr (Light::linear) light += light_step;
-    };
-    auto colour = [&](const Sample& at) -> std::uint32_t {
-        const typename Source::Texel texel = Source::Fetch(span, Addressing::Index(lookup, at.u, at.v));
-        const std::uint16_t result = Source::Colour(span, texel, static_cast<std::int32_t>(light));
-        if constexpr (Light::linear) light += light_step;
-        return result;
-    };
-    auto pair = [&](const Sample& first, const Sample& second) {
-        const std::uint32_t low = colour(first);
-        const std::uint32_t colours = low | colour(second) << 16;
-        std::uint32_t frame = 0;
-        if constexpr (Op::reads_destination) std::memcpy(&frame, out, sizeof frame);
-        const std::uint32_t result = Op::template Apply_Pair<Format>(colours, frame);
-        std::memcpy(out, &result, sizeof result);
-        out += 2;
-    };
-
-    Perspective_Run<true, Light> run(span);
-    if constexpr (paired) {
-        if (reinterpret_cast<std::uintptr_t>(out) & 3u) {
-            run.Divide();
-            single(run.template Exact<true>());
-            if (--length <= 0) {
-                span.length = 0;
-                return;
-            }
-            run.Step_1(span);
-        }
-    }
-
-    run.Divide();
-    Sample start = run.template Exact<true>();
-    run.Step_8(span);
-    run.Divide();
-    Sample end = run.template Exact<true>();
-    Sample step = Steps_Between(start, end);
-    if (length > 8) {
-        run.Step_8(span);
-        run.Divide();
-    }
-    bool later_group = false;
-    Sample running = start;  // what the next pixel after a group's first uses
-    auto draw_run = [&](std::int32_t count) {
-        Sample first = later_group && !Boundary::exact_first ? running : start;
-        running = later_group ? start : start + step;
-        bool first_pending = true;
-        auto take = [&]() {
-            if (first_pending) {
-                first_pending = false;
-                return first;
-            }
-            const Sample at = running;
-            running = running + step;
-            return at;
-        };
-        if constexpr (paired) {
-            for (; count >= 2; count -= 2) {
-                const Sample a = take();
-                const Sample b = take();
-                pair(a, b);
-            }
-            if (count == 1) single(take());
-        } else {
-            for (; count > 0; --count) single(take());
-        }
-    };
-    while (length >= 8) {
-        draw_run(8);
-        length -= 8;
-        later_group = true;
-        start = end;
-        end = run.template Exact<true>();
-        step = Steps_Between(start, end);
-        if (length > 8) {
-            run.Step_8(span);
-            run.Divide();
-        }
-    }
-    if (length > 0) draw_run(length);
+    Pixel_Inputs<Addressing, Light> inputs{lookup, span.light_fixed, span.light_step};
+    std::int32_t left = span.length;
     span.length = 0;
+    Perspective_Point<true, Light> first(span);
+    if (paired && (reinterpret_cast<std::uintptr_t>(out) & 3u) != 0) {
+        const Group_Stepped alone{{first.Exact(), Sample{}}};
+        Store_Singles<Source, Op, Format>(span, inputs, alone, 0, 1, out);
+        inputs.linear = Wrapping_Add(inputs.linear, span.light_step);
+        ++out;
+        if (--left <= 0) return;
+        first.Step_Pixel(span);
+    }
+
+    Segment_Walk<true, Light> segments(span, first);
+    const std::int32_t count = left < subdivision_pixels ? left : subdivision_pixels;
+    Segment segment = segments.Next();
+    Store_Group<Source, Op, Format, paired>(span, inputs, Group_Stepped{segment}, count, out);
+    Sample lag = Stepped(segment.start, segment.step, subdivision_pixels);  // where the stepping ended
+    for (left -= count; left > 0;) {
+        out += subdivision_pixels;
+        inputs.linear = Wrapping_Add_Times(inputs.linear, span.light_step, subdivision_pixels);
+        const std::int32_t later_count = left < subdivision_pixels ? left : subdivision_pixels;
+        segment = segments.Next();
+        const Group_Lagging samples{segment, exact_group_start ? segment.start : lag};
+        Store_Group<Source, Op, Format, paired>(span, inputs, samples, later_count, out);
+        lag = Stepped(segment.start, segment.step, subdivision_pixels - 1);
+        left -= later_count;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -300,29 +305,27 @@ void Draw_Span_Mapped_256(Span_Context& span, std::uint16_t* out) {
 // entry per face from the image and the pixel depth.
 using Span_Loop_Table = Span_Loop[2][2];
 
-// Both addressings through the truncating per-pixel loop.
-template <class Source, class Op, class Light = Light_None>
-inline constexpr Span_Loop_Table per_pixel_loops = {
-    {Draw_Span_Mapped<Source, Op, Addressing_General, Format_555, Light>,
-     Draw_Span_Mapped<Source, Op, Addressing_General, Format_565, Light>},
-    {Draw_Span_Mapped<Source, Op, Addressing_256, Format_555, Light>,
-     Draw_Span_Mapped<Source, Op, Addressing_256, Format_565, Light>}};
+// What a filler draws on a 256 x 256 image: the truncating per-pixel loop, or
+// the rounding paired loop with either group-start rule. General images
+// always take the per-pixel loop.
+enum class Loop_256 { Per_Pixel, Rounded, Rounded_Exact_Group_Start };
 
-// The per-pixel loop for general images, the rounding loop for 256 x 256.
-template <class Source, class Op, class Light = Light_None, class Boundary = Boundary_Stepped>
-inline constexpr Span_Loop_Table rounded_256_loops = {
-    {Draw_Span_Mapped<Source, Op, Addressing_General, Format_555, Light>,
-     Draw_Span_Mapped<Source, Op, Addressing_General, Format_565, Light>},
-    {Draw_Span_Mapped_256<Source, Op, Format_555, Light, Boundary>,
-     Draw_Span_Mapped_256<Source, Op, Format_565, Light, Boundary>}};
+template <class Source, class Op, class Light, Loop_256 loop_256, bool is_256x256, class Format>
+constexpr Span_Loop Span_Loop_For() {
+    if constexpr (!Source::mapped) return Draw_Span_Mapped<Source, Op, Addressing_None, Format, Light>;
+    else if constexpr (!is_256x256) return Draw_Span_Mapped<Source, Op, Addressing_General, Format, Light>;
+    else if constexpr (loop_256 == Loop_256::Per_Pixel)
+        return Draw_Span_Mapped<Source, Op, Addressing_256, Format, Light>;
+    else
+        return Draw_Span_Mapped_256<Source, Op, Format, Light, loop_256 == Loop_256::Rounded_Exact_Group_Start>;
+}
 
-// Faces without a map: the image is null, so only the first row is chosen.
-template <class Source, class Op, class Light>
-inline constexpr Span_Loop_Table unmapped_loops = {
-    {Draw_Span_Mapped<Source, Op, Addressing_None, Format_555, Light>,
-     Draw_Span_Mapped<Source, Op, Addressing_None, Format_565, Light>},
-    {Draw_Span_Mapped<Source, Op, Addressing_None, Format_555, Light>,
-     Draw_Span_Mapped<Source, Op, Addressing_None, Format_565, Light>}};
+template <class Source, class Op, class Light, Loop_256 loop_256>
+inline constexpr Span_Loop_Table span_loops = {
+    {Span_Loop_For<Source, Op, Light, loop_256, false, Format_555>(),
+     Span_Loop_For<Source, Op, Light, loop_256, false, Format_565>()},
+    {Span_Loop_For<Source, Op, Light, loop_256, true, Format_555>(),
+     Span_Loop_For<Source, Op, Light, loop_256, true, Format_565>()}};
 
 inline Span_Loop Choose_Span_Loop(const Span_Context& span, const Span_Loop_Table& loops) {
     const bool is_256x256 = span.image != nullptr && span.image->is_256x256 != 0;
@@ -330,50 +333,43 @@ inline Span_Loop Choose_Span_Loop(const Span_Context& span, const Span_Loop_Tabl
 }
 
 // ---------------------------------------------------------------------------
-// Context words: what a filler loads from its material once per face. A filler
-// with an image carries u and v through the edge walk and line set-up.
-
-struct Words_Image {
-    static constexpr bool mapped = true;
-    static void Load(Span_Context& span, const Host_Material& material) { span.image = material.map->image; }
-};
-struct Words_Image_Key {
-    static constexpr bool mapped = true;
-    static void Load(Span_Context& span, const Host_Material& material) {
-        span.image = material.map->image;
-        span.colour_key = material.map->colour_key;
-    }
-};
-struct Words_Image_Table {
-    static constexpr bool mapped = true;
-    static void Load(Span_Context& span, const Host_Material& material) {
-        span.image = material.map->image;
-        span.shade_table = material.render_data->shade_table;
-    }
+// A named filler's policies, each named once: the source (which loads its own
+// words and says whether the face is mapped and lit), the operation, the light
+// scheme and the loop for 256 x 256 images.
+template <class Source_, class Op, class Light_, Loop_256 loop_256>
+struct Span_Filler {
+    using Source = Source_;
+    using Light = Light_;
+    static_assert(Source::lit != std::is_same_v<Light, Light_None>,
+                  "a lit source needs a light scheme, and an unlit one must not carry one");
+    static_assert(Source::mapped || loop_256 == Loop_256::Per_Pixel, "a face without a map has no 256 x 256 loop");
+    static constexpr const Span_Loop_Table& loops = span_loops<Source, Op, Light, loop_256>;
 };
 
 // ---------------------------------------------------------------------------
 // Face drivers.
 
 // The edge walk, then every span of the face's chain.
-template <class Words, class Light>
-void Fill_Face_Spans(const Prepared_Face& face, std::uint16_t* frame_buffer, std::int32_t pitch,
-                     const Span_Loop_Table& loops) {
-    Walk_Edges<Words::mapped, Light::in_edges>(face);
+template <class Filler>
+void Fill_Face_Spans(const Prepared_Face& face, std::uint16_t* frame_buffer, std::int32_t pitch) {
+    using Source = typename Filler::Source;
+    using Light = typename Filler::Light;
+    Walk_Edges<Source::mapped, Light::in_edges>(face);
     if (face.first_span == -1) return;
     Span_Context span{};
-    Words::Load(span, *face.material);
-    Walk_Face_Spans<Words::mapped, Light>(face, frame_buffer, pitch, span, Choose_Span_Loop(span, loops));
+    Source::Load(span, *face.material);
+    Walk_Face_Spans<Source::mapped, Light>(face, frame_buffer, pitch, span, Choose_Span_Loop(span, Filler::loops));
 }
 
 // The edge walk, then one run per polygon line from x_left to x_right - 1,
 // without spans: for faces that never enter the span buffer. Runs are kept
 // within the columns and lines of the face's vertices, which face setup has
 // clamped into the viewport, whatever the walk made of a bad vertex order.
-template <class Words, class Light>
-void Fill_Face_Lines(const Prepared_Face& face, std::uint16_t* frame_buffer, std::int32_t pitch,
-                     const Span_Loop_Table& loops) {
-    const Face_Lines lines = Walk_Edges<Words::mapped, Light::in_edges>(face);
+template <class Filler>
+void Fill_Face_Lines(const Prepared_Face& face, std::uint16_t* frame_buffer, std::int32_t pitch) {
+    using Source = typename Filler::Source;
+    using Light = typename Filler::Light;
+    const Face_Lines lines = Walk_Edges<Source::mapped, Light::in_edges>(face);
     const std::int32_t count = face.vertex_count < max_face_vertices ? face.vertex_count : max_face_vertices;
     if (count < 1) return;
     std::int32_t min_x = Truncate_To_Int(face.x[0]);
@@ -384,8 +380,8 @@ void Fill_Face_Lines(const Prepared_Face& face, std::uint16_t* frame_buffer, std
         if (x > max_x) max_x = x;
     }
     Span_Context span{};
-    Words::Load(span, *face.material);
-    const Span_Loop loop = Choose_Span_Loop(span, loops);
+    Source::Load(span, *face.material);
+    const Span_Loop loop = Choose_Span_Loop(span, Filler::loops);
     const std::int32_t top = lines.top > 0 ? lines.top : 0;
     const std::int32_t bottom = lines.bottom < max_scan_lines ? lines.bottom : max_scan_lines;
     for (std::int32_t y = top; y < bottom; ++y) {
@@ -394,8 +390,8 @@ void Fill_Face_Lines(const Prepared_Face& face, std::uint16_t* frame_buffer, std
         const std::int32_t end = line.x_right < max_x ? line.x_right : max_x;
         const std::int64_t length = std::int64_t{end} - first;
         if (length <= 0 || length > std::numeric_limits<std::int32_t>::max()) continue;
-        Set_Up_Line<Words::mapped, Light>(span, line);
-        Advance_To<Words::mapped, Light>(span, first);
+        Set_Up_Line<Source::mapped, Light>(span, line);
+        Advance_To<Source::mapped, Light>(span, first);
         span.length = static_cast<std::int32_t>(length);
         loop(span, frame_buffer + static_cast<std::ptrdiff_t>(y) * pitch + first);
     }

@@ -120,15 +120,21 @@ struct Op_Add {
 };
 
 // ---------------------------------------------------------------------------
-// Sources: how a texel becomes the colour an operation writes. Texel is what
-// the addressing reads from the image; Skips says the pixel is left as it is
-// (keyed sources only: a loop over a keyed source never stores pixel pairs);
-// Colour gets the light value of the pixel (8.8 level) for the lit sources.
+// Sources: how a texel becomes the colour an operation writes. Load takes the
+// words the source reads from its material, once per face; mapped says it
+// reads an image (the edge walk then carries u and v), lit that it needs a
+// light scheme. Texel is what the addressing reads from the image; Skips says
+// the pixel is left as it is (keyed sources only: a loop over a keyed source
+// never stores pixel pairs); Colour gets the light value of the pixel (8.8
+// level) for the lit sources.
 
 // A 16-bit texel is already a pixel in the frame buffer's format.
 struct Source_Texel {
     using Texel = std::uint16_t;
+    static constexpr bool mapped = true;
+    static constexpr bool lit = false;
     static constexpr bool keyed = false;
+    static void Load(Span_Context& span, const Host_Material& material) { span.image = material.map->image; }
     static Texel Fetch(const Span_Context& span, std::uint32_t index) { return Map_Texels_16(span.image)[index]; }
     static bool Skips(const Span_Context&, Texel) { return false; }
     static std::uint16_t Colour(const Span_Context&, Texel texel, std::int32_t) { return texel; }
@@ -137,6 +143,10 @@ struct Source_Texel {
 // The key is compared with the whole 16-bit texel: a texel one bit off is drawn.
 struct Source_Texel_Keyed : Source_Texel {
     static constexpr bool keyed = true;
+    static void Load(Span_Context& span, const Host_Material& material) {
+        span.image = material.map->image;
+        span.colour_key = material.map->colour_key;
+    }
     static bool Skips(const Span_Context& span, Texel texel) {
         return texel == static_cast<std::uint16_t>(span.colour_key);
     }
@@ -146,7 +156,13 @@ struct Source_Texel_Keyed : Source_Texel {
 // table, highlight band included, whatever light the face carries.
 struct Source_Palette_Brightest {
     using Texel = std::uint8_t;
+    static constexpr bool mapped = true;
+    static constexpr bool lit = false;
     static constexpr bool keyed = false;
+    static void Load(Span_Context& span, const Host_Material& material) {
+        span.image = material.map->image;
+        span.shade_table = material.render_data->shade_table;
+    }
     static Texel Fetch(const Span_Context& span, std::uint32_t index) { return Map_Texels_8(span.image)[index]; }
     static bool Skips(const Span_Context&, Texel) { return false; }
     static std::uint16_t Colour(const Span_Context& span, Texel texel, std::int32_t) {

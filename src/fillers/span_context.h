@@ -22,7 +22,7 @@ struct Span_Context {
     float w, uw, vw, shade;
     // ... their steps per pixel along the line ...
     float dw, duw, dvw, dshade;
-    // ... and per 8 pixels, the distance between two exact samples.
+    // ... and per subdivision (8 pixels), the distance between two exact samples.
     float dw8, duw8, dvw8, dshade8;
     const Map_Image*     image;        // null for the unmapped fillers
     const std::uint32_t* shade_table;  // pixel << 16 per entry
@@ -35,61 +35,60 @@ struct Span_Context {
 // A span loop draws context.length pixels from the destination on.
 using Span_Loop = void (*)(Span_Context& span, std::uint16_t* destination);
 
+
 // ---------------------------------------------------------------------------
 // Light schemes: how light travels from the vertices to the pixels. A scheme
 // says whether the edge walk carries shade (in_edges), sets up and advances its
-// context words, and tells the span loops how to form the light value they
-// pass to the source:
-//   sampled  the shade attribute is sampled with u and v at the exact points
-//            and stepped by (c_end - c) >> 3 in between; divided: as shade / w,
-//            otherwise as shade itself (light interpolated on the screen);
-//   linear   light_fixed stepped by light_step after every pixel.
+// context words per line and span, and gives the span loops two functions:
+//   Exact(shade, r)      the light sample at an exact point, from the running
+//                        shade attribute and r = 1 / w; the pixels between
+//                        step towards the next one like u and v do;
+//   Level(sampled, linear)  the light value a pixel's source gets, from that
+//                        stepped sample or from the linear light, which the
+//                        loops advance by light_step after every pixel.
 
 struct Light_None {
     static constexpr bool in_edges = false;
-    static constexpr bool sampled = false;
-    static constexpr bool divided = false;
-    static constexpr bool linear = false;
     static void Set_Up_Line(Span_Context&, const Edge_Line&, double) {}
     static void Advance(Span_Context&, float, std::uint32_t) {}
+    static std::int32_t Exact(float, float) { return 0; }
+    static std::int32_t Level(std::int32_t, std::uint32_t) { return 0; }
 };
 
-// Shade as a fourth float attribute beside w, u·w and v·w.
+// Shade as a fourth float attribute beside w, u·w and v·w, sampled at the
+// exact points and stepped between them.
 struct Light_Float_Attribute {
     static constexpr bool in_edges = true;
-    static constexpr bool sampled = true;
-    static constexpr bool linear = false;
     static void Set_Up_Line(Span_Context& span, const Edge_Line& line, double k) {
         span.dshade = static_cast<float>((double(line.shade_right) - double(line.shade_left)) * k);
-        span.dshade8 = 8.0f * span.dshade;
+        span.dshade8 = float(subdivision_pixels) * span.dshade;
         span.shade = line.shade_left;
     }
     static void Advance(Span_Context& span, float distance, std::uint32_t) { span.shade += span.dshade * distance; }
+    static std::int32_t Level(std::int32_t sampled, std::uint32_t) { return sampled; }
 };
 // shade holds light x w: divided by w at every exact sample.
 struct Light_Perspective : Light_Float_Attribute {
-    static constexpr bool divided = true;
+    static std::int32_t Exact(float shade, float r) { return Truncate_To_Int(shade * r); }
 };
-// shade holds the light itself: its exact samples need no division.
+// shade holds the light itself (interpolated on the screen): no division.
 struct Light_Screen : Light_Float_Attribute {
-    static constexpr bool divided = false;
+    static std::int32_t Exact(float shade, float) { return Truncate_To_Int(shade); }
 };
 
 // Integer light along the line: a gradient under 1/256 level per pixel is 0.
 struct Light_Linear {
     static constexpr bool in_edges = true;
-    static constexpr bool sampled = false;
-    static constexpr bool divided = false;
-    static constexpr bool linear = true;
     static void Set_Up_Line(Span_Context& span, const Edge_Line& line, double k) {
         span.light_fixed = Truncate_To_Int(line.shade_left);
         span.light_step = Truncate_To_Int((double(line.shade_right) - double(line.shade_left)) * k);
     }
     // Wrapping arithmetic: garbage gradients on a degenerate line must not overflow.
     static void Advance(Span_Context& span, float, std::uint32_t distance) {
-        span.light_fixed = static_cast<std::int32_t>(static_cast<std::uint32_t>(span.light_fixed) +
-                                                     static_cast<std::uint32_t>(span.light_step) * distance);
+        span.light_fixed = Wrapping_Add(span.light_fixed, Wrapping_Multiply(span.light_step, static_cast<std::int32_t>(distance)));
     }
+    static std::int32_t Exact(float, float) { return 0; }
+    static std::int32_t Level(std::int32_t, std::uint32_t linear) { return static_cast<std::int32_t>(linear); }
 };
 
 // ---------------------------------------------------------------------------
@@ -104,13 +103,13 @@ void Set_Up_Line(Span_Context& span, const Edge_Line& line) {
     if (width == 0.0) width = 1.0;
     const double k = 1.0 / width;
     span.dw = static_cast<float>((double(line.w_right) - double(line.w_left)) * k);
-    span.dw8 = 8.0f * span.dw;
+    span.dw8 = float(subdivision_pixels) * span.dw;
     span.w = line.w_left;
     if constexpr (with_uv) {
         span.duw = static_cast<float>((double(line.uw_right) - double(line.uw_left)) * k);
         span.dvw = static_cast<float>((double(line.vw_right) - double(line.vw_left)) * k);
-        span.duw8 = 8.0f * span.duw;
-        span.dvw8 = 8.0f * span.dvw;
+        span.duw8 = float(subdivision_pixels) * span.duw;
+        span.dvw8 = float(subdivision_pixels) * span.dvw;
         span.uw = line.uw_left;
         span.vw = line.vw_left;
     }
