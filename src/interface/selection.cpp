@@ -107,6 +107,11 @@ bool Ensure_Shade_Table(Host_Material* material) {
 
 }  // namespace
 
+bool Row_Reads_Map(const Dispatch_Row* row) {
+    return row >= interface_state.rows && row < interface_state.rows + Row_Count &&
+           Row_Reads_Map(Row_Id(row - interface_state.rows));
+}
+
 std::int32_t Select_Render_State(Host_Material* material, std::int32_t mode_argument, std::uint32_t flags_argument) {
     Material_Render_Data* data = material->render_data;
     // A material whose Add failed has nowhere to keep a row.
