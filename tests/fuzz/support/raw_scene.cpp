@@ -211,11 +211,21 @@ struct Callbacks {
         object->in_view = Of(object).in_view_result;
     }
     static void QUORVEL_CDECL Prepare(Host_Object* source, Host_Object* object, Host_Scene*) { Of(source), Of(object); }
-    // Vertices stay in the arrays from the start; a contract-breaking input
-    // changes records here, between one object's faces and the next's.
+    // Brings the mesh in, placed by the object's op4 argument (low nibble x,
+    // high nibble y, 0.4 units a step around 8), so that copies of one mesh
+    // land on different lines. A contract-breaking input then changes
+    // records here, between one object's faces and the next's.
     static void QUORVEL_CDECL Transform(Host_Object* source, Host_Object* object, Host_Scene*) {
         Of(source);
         Raw_Scene& host = *current;
+        const std::uint32_t place = object->op4_argument;
+        const float dx = (float(place & 15) - 8) * 0.4f, dy = (float(place >> 4 & 15) - 8) * 0.4f;
+        for (std::uint32_t i = 0; i < host.vertex_count_; ++i) {
+            Camera_Vertex v = host.mesh_[i];
+            if (place != 0) v.x += dx, v.y += dy;
+            host.camera_vertices_[i] = v;
+            host.vertex_outcodes_[i] = host.lies_[i] >= 0 ? std::uint32_t(host.lies_[i]) : host.Honest_Outcode(v);
+        }
         const std::uint8_t m = Of(object).mutation;
         if (!host.breaks_contract_ || m % Mutation_Count == Mutation_None) return;
         host.mutated_ = true;
@@ -264,6 +274,12 @@ Raw_Scene::~Raw_Scene() {
     for (Object& object : objects_) delete object.object_class.operations;
     delete services_;
     current = nullptr;
+}
+
+// On a plane counts as inside.
+std::uint32_t Raw_Scene::Honest_Outcode(const Camera_Vertex& v) const {
+    return Outcode_Near * (v.z >= scene_.near_z) | Outcode_Far * (v.z <= scene_.far_z) | Outcode_Left * (v.x >= -v.z) |
+           Outcode_Right * (v.x <= v.z) | Outcode_Top * (v.y <= v.z) | Outcode_Bottom * (v.y >= -v.z);
 }
 
 void Raw_Scene::Check(bool holds, const std::string& what) {
@@ -354,12 +370,10 @@ void Raw_Scene::Decode_Scene() {
         v.x = in.Float(), v.y = in.Float(), v.z = in.Float();
         vertex_lights_[i].light = in.Float();
         const std::uint8_t code = in.Byte();
-        // On a plane counts as inside; a code of 192 and up lies.
-        const float nz = scene_.near_z, fz = scene_.far_z;
-        vertex_outcodes_[i] = code >= 192 ? code & 63u
-                                          : Outcode_Near * (v.z >= nz) | Outcode_Far * (v.z <= fz) |
-                                                Outcode_Left * (v.x >= -v.z) | Outcode_Right * (v.x <= v.z) |
-                                                Outcode_Top * (v.y <= v.z) | Outcode_Bottom * (v.y >= -v.z);
+        // A code of 192 and up lies.
+        mesh_.push_back(v);
+        lies_.push_back(code >= 192 ? code & 63 : -1);
+        vertex_outcodes_[i] = code >= 192 ? code & 63u : Honest_Outcode(v);
         Note("vertex " + std::to_string(i) + ": " + Text(v.x) + " " + Text(v.y) + " " + Text(v.z) + " light " +
              Text(vertex_lights_[i].light) + " outcode " + std::to_string(vertex_outcodes_[i]));
     }
@@ -715,7 +729,7 @@ void Raw_Scene::Step() {
         break;
     }
     case Op_Move_Vertex: {
-        Camera_Vertex& v = camera_vertices_[in.Byte() % vertex_count_];
+        Camera_Vertex& v = mesh_[in.Byte() % vertex_count_];
         v.x = in.Float(), v.y = in.Float(), v.z = in.Float();
         break;
     }

@@ -125,6 +125,9 @@ private:
     std::vector<Projected_Vertex> projected_vertices_;
     std::vector<Vertex_Light> vertex_lights_;
     std::vector<std::uint32_t> vertex_outcodes_, vertex_stamps_;
+    std::vector<Camera_Vertex> mesh_;            // the vertices the host fills, before placement
+    std::vector<int> lies_;                      // per vertex: the outcode it lies with, or -1
+    std::uint32_t Honest_Outcode(const Camera_Vertex& v) const;
     std::vector<Camera_Vertex> saved_vertices_;  // as they were before an op9 scrambled them
     std::vector<std::uint32_t> saved_outcodes_;
     std::uint32_t vertex_count_ = 0;

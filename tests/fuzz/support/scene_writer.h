@@ -108,7 +108,7 @@ public:
         std::vector<Face> faces;
         std::uint16_t repeated_to = 0;  // entries, a multiple of 128; 0 = each face once
     };
-    Scene_Writer& Objects(std::initializer_list<Object> objects) {
+    Scene_Writer& Objects(const std::vector<Object>& objects) {
         Byte(std::uint8_t(objects.size()));
         for (const Object& o : objects) {
             Byte(o.kind).Byte(o.parent).Byte(o.source).Byte(o.in_view).Byte(o.op4).Byte(o.mutation);
