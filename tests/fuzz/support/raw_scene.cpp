@@ -611,7 +611,11 @@ void Raw_Scene::Render(std::uint32_t flags) {
     if (pending_drop_ == 1) scene_.camera_object = nullptr;
     if (pending_drop_ == 2) scene_.camera = nullptr;
     pending_drop_ = 0;
-    for (std::size_t i = 0; i < frame_.size(); ++i) frame_[i] = Pattern(i);
+    if (pattern_.size() != frame_.size()) {
+        pattern_.resize(frame_.size());
+        for (std::size_t i = 0; i < pattern_.size(); ++i) pattern_[i] = Pattern(i);
+    }
+    std::copy(pattern_.begin(), pattern_.end(), frame_.begin());
     quorvel_test::Failing_Memory& memory = Memory();
     const std::uint64_t failed = memory.failed_calls;
     accepted_overlays_ = 0;
@@ -620,14 +624,13 @@ void Raw_Scene::Render(std::uint32_t flags) {
     const Viewport v{scene_.clip_left, scene_.clip_top, camera_.clip_right, camera_.clip_bottom};
     const bool refused = scene_.camera_object == nullptr || scene_.camera == nullptr || null_buffer ||
                          !Viewport_Is_Valid(v, scene_.pitch);
-    bool untouched = true;
+    const bool untouched = frame_ == pattern_;
     std::size_t outside = 0;
     const std::int64_t columns = std::max(1, std::abs(scene_.pitch));
     const std::int32_t first_line = refused ? 0 : std::int32_t(v.top), first_column = refused ? 0 : std::int32_t(v.left);
     const std::int32_t end_column = refused ? 0 : std::int32_t(v.right);
-    for (std::size_t i = 0; i < frame_.size(); ++i) {
-        if (frame_[i] == Pattern(i)) continue;
-        untouched = false;
+    for (std::size_t i = 0; !untouched && i < frame_.size(); ++i) {
+        if (frame_[i] == pattern_[i]) continue;
         const std::int64_t offset = std::int64_t(i) - frame_origin_;
         std::int64_t line = offset >= 0 ? offset / columns : -((-offset + columns - 1) / columns);
         std::int64_t x = offset - line * columns;

@@ -138,6 +138,7 @@ private:
     Host_Scene scene_{};
     std::vector<Viewport> viewports_;
     std::vector<std::uint16_t> frame_;  // the frame buffer inside its guard band
+    std::vector<std::uint16_t> pattern_;  // what it holds before each frame
     std::ptrdiff_t frame_origin_ = 0;   // index of pixel (0, 0)
     std::int32_t frame_rows_ = 0;       // lines the largest valid viewport reaches
 
