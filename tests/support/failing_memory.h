@@ -60,7 +60,8 @@ struct Failing_Memory {
     static void* QUORVEL_CDECL Allocate(std::uint32_t count, std::uint32_t size) {
         Failing_Memory& books = Books();
         const std::uint64_t bytes = std::uint64_t{count} * size;
-        if (books.Next_Fails() || bytes > largest_block) return nullptr;
+        if (books.Next_Fails()) return nullptr;
+        if (bytes > largest_block) return ++books.failed_calls, nullptr;
         void* block = std::calloc(bytes == 0 ? 1 : bytes, 1);
         if (block != nullptr) books.live[block] = {bytes, false}, ++books.given_out;
         return block;
@@ -68,7 +69,8 @@ struct Failing_Memory {
     static void* QUORVEL_CDECL Reallocate(void* block, std::uint32_t size) {
         Failing_Memory& books = Books();
         if (block != nullptr && books.live.count(block) == 0) ++books.bad_reallocations;
-        if (books.Next_Fails() || size > largest_block) return nullptr;
+        if (books.Next_Fails()) return nullptr;
+        if (size > largest_block) return ++books.failed_calls, nullptr;
         void* moved = std::realloc(block, size == 0 ? 1 : size);
         if (moved == nullptr) return nullptr;
         if (block != nullptr) books.live.erase(block);

@@ -39,7 +39,7 @@ bool Reads_Map(int row) { return (row >= Expect_Mapped && row <= Expect_Square_O
 bool Reads_Long_Shades(int row) { return row == Expect_Mapped_Palette || row >= Expect_Gouraud_Mapped; }
 
 std::uint32_t Recomputed_Flags(const Host_Material& m) {
-    std::uint32_t flags = m.map != nullptr ? Flag_Mapped : 0;
+    std::uint32_t flags = m.map != nullptr ? std::uint32_t(Flag_Mapped) : 0u;
     if (m.transparency == 50) flags |= Flag_Blend_Half;
     else if (m.transparency != 0) flags |= Flag_Transparent;
     switch (m.kind) {
@@ -170,6 +170,7 @@ struct Raw_Scene::Object {
     Host_Object_Info info{};
     Host_Class object_class{};
     std::vector<Host_Face*> faces;
+    std::size_t distinct_faces = 0;
     std::uint32_t in_view_result = 1;
     int source = -1;
     std::uint8_t mutation = 0;
@@ -512,10 +513,22 @@ void Raw_Scene::Decode_Scene() {
             Note("  face " + std::to_string(faces_.size() - 1) + ": material " + std::to_string(face.material) +
                  (face.test_result ? "" : ", rejected") + (h.corner_uv ? "" : ", no uv") + ", corners" + corners_text);
         }
+        object.distinct_faces = object.faces.size();
         for (std::size_t k = face_count; k < entries; ++k) object.faces.push_back(object.faces[k % face_count]);
         if (entries != 0) Note("  faces repeated to " + std::to_string(object.faces.size()) + " entries");
-        o.face_count = std::int32_t(object.faces.size());
-        o.faces = object.faces.data();
+    }
+    // Filing edges costs quadratic time in the edges that start on one line
+    // (see Speed in DESIGN.md), so repeats stop where a frame could hold more
+    // than 30000 corners: beyond that an input only measures that cost.
+    std::size_t corners = 0;
+    for (const Object& object : objects_) {
+        const Object& drawn = object.source < 0 ? object : objects_[object.source];
+        for (const Host_Face* face : drawn.faces) corners += std::size_t(std::max(3, face->vertex_count));
+    }
+    for (Object& object : objects_) {
+        if (corners > 30000) object.faces.resize(object.distinct_faces);
+        object.record.face_count = std::int32_t(object.faces.size());
+        object.record.faces = object.faces.data();
     }
 }
 
@@ -675,7 +688,8 @@ void Raw_Scene::Pick(float x, float y) {
         const auto object = std::find_if(objects_.begin(), objects_.end(), [hit](const Object& o) { return &o.record == hit; });
         std::int32_t most_faces = 0;
         for (const Object& o : objects_) most_faces = std::max(most_faces, o.record.face_count);
-        Check(object != objects_.end() && !hit->pick_excluded, "the pick returned an object it may not");
+        // The member walk of a group does not look at pick_excluded: only a member may carry it.
+        Check(object != objects_.end() && (!hit->pick_excluded || hit->group_member != 0), "the pick returned an object it may not");
         Check(depth < scene_.far_z && index >= 0 && index < most_faces, "the pick's depth or face index is out of range");
     }
     events_.push_back({Op_Pick, hit != nullptr ? index : -1, std::bit_cast<std::uint32_t>(depth), false, false});
@@ -702,7 +716,7 @@ void Raw_Scene::Step() {
         Material& material = material_at(in.Byte());
         material.mode_argument = in.Byte() < 128 ? std::int32_t(Mode_From_Material) : std::int32_t(in.Byte() % 4);
         const std::uint8_t flags = in.Byte();
-        material.flags_argument = flags < 64 ? Flags_From_Material : flags < 128 ? Keep_Flags : flags & 0x4F;
+        material.flags_argument = flags < 64 ? std::uint32_t(Flags_From_Material) : flags < 128 ? std::uint32_t(Keep_Flags) : flags & 0x4Fu;
         events_.push_back({Op_Set_State, Set_State(material), 0, false, false});
         break;
     }
