@@ -46,7 +46,7 @@ std::vector<std::uint8_t> Campaign_Scene(std::uint16_t fail_first, std::uint8_t 
     // Material 2 goes to a 64-entry row keeping its long table, is recoloured
     // (refilled in place), then back to its mapped row (a new long table).
     return w.Render(1).Pick(16, 24).Set(2, 1, 128).Recolour(2, 10, 20, 30, 40).Render(1)
-        .Set(2, -1, 0).Render(1).Release_Scene().Render(0).Pick(10, 10).Recolour(1, 1, 2, 3, 4).Render(1)
+        .Set(2, -1, 0).Render(1).Release_Scene().Pick(10, 10).Recolour(1, 1, 2, 3, 4).Render(0)
         .bytes;
 }
 
