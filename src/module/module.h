@@ -26,8 +26,8 @@ bool Shade_Table_Is_Mapped(const std::uint32_t* table);
 // Replaces the material's table by a new one of the given layout and fills
 // it; on failure the old table stays as it was and the result is false.
 bool Replace_Shade_Table(Host_Material* material, bool mapped);
-// Quorvel_Update_Material_Dll: refills the table in place, or replaces it
-// first when the layout the material now asks for has the other size.
+// Quorvel_Update_Material_Dll: refills the table in place and never
+// allocates; a layout longer than the table is left to the next selection.
 void Refill_Shade_Table(Host_Material* material);
 // Quorvel_Release_Material_Dll: gives the table back to the host.
 void Release_Shade_Table(Host_Material* material);
@@ -39,6 +39,8 @@ std::int32_t Select_Render_State(Host_Material* material, std::int32_t mode, std
 void Fill_Dispatch_Rows();
 // The row's filler reads the map's image (and, for palette images, the palette).
 bool Row_Reads_Map(Row_Id row);
+// The same for a row of the table; false for any other pointer.
+bool Row_Reads_Map(const Dispatch_Row* row);
 // The row's filler indexes the shade table by level x 256 + palette index.
 bool Row_Reads_Mapped_Shades(Row_Id row);
 

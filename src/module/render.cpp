@@ -16,9 +16,36 @@ namespace {
 constexpr std::uint32_t Flag_Clear_Background = 0x1;
 
 // The row is read at this moment, so the face draws with its material's
-// current row.
+// current row. A host callback later in the traversal may have taken the
+// map or the image away from a material whose faces were already set up:
+// such a face draws nothing rather than have its filler read through null.
 void Fill_Face(Prepared_Face& face, std::uint16_t* frame_buffer, std::uint32_t pass_through, std::int32_t pitch) {
-    Row_Of(face.material).fill(&face, frame_buffer, pass_through, pitch);
+    const Dispatch_Row& row = Row_Of(face.material);
+    const Host_Map* map = face.material->map;
+    if (Row_Reads_Map(&row) && (map == nullptr || map->image == nullptr)) return;
+    row.fill(&face, frame_buffer, pass_through, pitch);
+}
+
+// Overlay squares have no spans: their runs are bounded by their vertices,
+// which setup clamped into the viewport of that moment. A host callback that
+// shrank the viewport afterwards would have them write outside it, so a
+// square that no longer lies inside is dropped from the list (and from the
+// count the frame returns). For a host that keeps its viewport this keeps
+// every square.
+void Drop_Overlays_Outside(Face_Pool& pool, const Host_Scene& scene) {
+    const float left = scene.clip_left, top = scene.clip_top;
+    const float right = scene.camera->clip_right, bottom = scene.camera->clip_bottom;
+    std::int32_t kept = 0;
+    for (std::int32_t i = 0; i < pool.count; ++i) {
+        const Prepared_Face& face = pool.records[i];
+        bool inside = face.vertex_count >= 1 && face.vertex_count <= max_face_vertices;
+        for (std::int32_t k = 0; inside && k < face.vertex_count; ++k)
+            inside = face.x[k] >= left && face.x[k] <= right && face.y[k] >= top && face.y[k] <= bottom;
+        if (!inside) continue;
+        if (kept != i) pool.records[kept] = face;
+        ++kept;
+    }
+    pool.count = kept;
 }
 
 // Zeroes a run with 32-bit stores from a 4-byte boundary: a first pixel at 2
@@ -75,6 +102,7 @@ std::int32_t Draw_Face_Lists(Host_Scene* scene, std::uint16_t* frame_buffer, std
     Face_Pool& opaque = faces_state.opaque;
     for (std::int32_t i = 0; i < opaque.count; ++i) Fill_Face(opaque.records[i], frame_buffer, pass_through, pitch);
     Draw_Sorted(faces_state.translucent, frame_buffer, pass_through, pitch);
+    Drop_Overlays_Outside(faces_state.overlay, *scene);
     Draw_Sorted(faces_state.overlay, frame_buffer, pass_through, pitch);
     return faces_state.overlay.count;
 }

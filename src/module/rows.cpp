@@ -75,6 +75,10 @@ static_assert(Rows_In_Id_Order());
 }  // namespace
 
 bool Row_Reads_Map(Row_Id row) { return row_facts[row].reads_map; }
+bool Row_Reads_Map(const Dispatch_Row* row) {
+    return row >= interface_state.rows && row < interface_state.rows + Row_Count &&
+           Row_Reads_Map(Row_Id(row - interface_state.rows));
+}
 bool Row_Reads_Mapped_Shades(Row_Id row) { return row_facts[row].reads_mapped_shades; }
 
 void Fill_Dispatch_Rows() {

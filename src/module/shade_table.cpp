@@ -177,10 +177,17 @@ void Refill_Shade_Table(Host_Material* material) {
     const Material_Render_Data* data = material->render_data;
     if (data == nullptr || data->shade_table == nullptr) return;
     const bool mapped = Shade_Layout_Is_Mapped(material);
-    if (mapped != Shade_Table_Is_Mapped(data->shade_table)) {
-        Replace_Shade_Table(material, mapped);  // fills on success; on failure the old table stays untouched
-        return;
-    }
+    const bool long_block = Shade_Table_Is_Mapped(data->shade_table);
+    // Update reports nothing, so it must not be the call that needs memory.
+    // A 64-entry table cannot take the long layout: it keeps its entries, and
+    // the next selection of a row that reads the long layout replaces it,
+    // where a failure can be reported.
+    if (mapped && !long_block) return;
+    // The short layout fits in a long block: its first 64 entries are
+    // refilled, and the block counts as short from now on, so a later row that
+    // reads the long layout gets a new, freshly filled table instead of these
+    // mixed entries.
+    if (!mapped && long_block) Forget_Shade_Table(data->shade_table);
     Fill_Shade_Table(material);
 }
 

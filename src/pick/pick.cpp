@@ -169,6 +169,9 @@ Host_Object* Pick_Scene(Host_Scene* scene, float px, float py, std::int32_t* fac
     // far_z is read after the camera preparation, which may set it.
     *depth = scene->far_z;
     *face_index = 0;
+    // Hit tests project through the camera record; a scene without one (as
+    // the preparation left it) has nothing to hit, as a frame draws nothing.
+    if (scene->camera == nullptr) return nullptr;
     Pick_Visitor visitor{px, py, face_index, depth};
     for (Host_Object* object = scene->first_object; object != nullptr; object = object->next_object) {
         Walk_Object(scene, object, object, visitor);

@@ -231,7 +231,7 @@ TEST_F(Materials, Shade_Tables_Match_The_Reference_At_Every_Depth_And_Layout) {
     EXPECT_EQ(Table(materials[14])[63], 0x7FFF0000u);
 }
 
-TEST_F(Materials, Update_Refills_In_Place_Or_Replaces_A_Table_Of_The_Other_Size) {
+TEST_F(Materials, Update_Never_Allocates_And_A_Long_Layout_Row_Never_Reads_A_Stale_Table) {
     Map map(Map_Format_Palette, 3, 8);
     Material& material = Added();
     Select(material.Set_Diffuse({255, 255, 255}).Set_Tint({255, 255, 255}), 0, 0);
@@ -247,19 +247,42 @@ TEST_F(Materials, Update_Refills_In_Place_Or_Replaces_A_Table_Of_The_Other_Size)
     EXPECT_EQ(Log().calls.size(), calls);
     Expect_Table_Matches_Reference(material, 15);
     // Given a palette map and Flag_Mapped the table needs the long layout:
-    // without memory the old table stays as it was; the next refill replaces it.
+    // Update leaves it as it was; the selection replaces it and can say it failed.
     material.Set_Map(&map).Flags() = Flag_Mapped;
     const std::vector<std::uint32_t> before(small, small + 64);
-    Fail_Next_Allocation();
     Quorvel_Update_Material_Dll(material.Record());
     EXPECT_EQ(Table(material), small);
+    EXPECT_EQ(Log().calls.size(), calls);
     EXPECT_TRUE(std::equal(before.begin(), before.end(), small));
+    Fail_Next_Allocation();
+    EXPECT_EQ(Quorvel_Set_Material_Render_State_Dll(material.Record(), 1, Flag_Mapped), 0);
+    EXPECT_EQ(Chosen(material), Row_Gouraud);
+    EXPECT_EQ(Table(material), small);
     Log().Reset();
-    Quorvel_Update_Material_Dll(material.Record());
+    EXPECT_EQ(Select(material, 1, Flag_Mapped), Row_Gouraud_Mapped);
     ASSERT_EQ(Log().calls.size(), 2u);
     EXPECT_EQ(Log().calls[0].count, long_table);
     EXPECT_EQ(Log().calls[1].kind, Kind::Release);
     EXPECT_EQ(Log().calls[1].block, small);
+    Expect_Table_Matches_Reference(material, 15);
+
+    // Reselected to a 64-entry row and given new colours: the short layout
+    // goes into the long block with no memory to spare; the next long-layout
+    // row gets a fresh table instead of those mixed entries.
+    std::uint32_t* long_block = Table(material);
+    EXPECT_EQ(Select(material, 1, 0), Row_Gouraud);
+    material.Set_Diffuse({10, 200, 90});
+    Log().Reset();
+    Log().fail_call = 1;
+    Quorvel_Update_Material_Dll(material.Record());
+    EXPECT_EQ(Table(material), long_block);
+    EXPECT_TRUE(Log().calls.empty());
+    Expect_Table_Matches_Reference(material, 15);
+    Log().Reset();
+    EXPECT_EQ(Select(material, 1, Flag_Mapped), Row_Gouraud_Mapped);
+    ASSERT_EQ(Log().calls.size(), 2u);
+    EXPECT_EQ(Log().calls[0].count, long_table);
+    EXPECT_EQ(Log().calls[1].block, long_block);
     Expect_Table_Matches_Reference(material, 15);
 }
 
