@@ -177,25 +177,11 @@ void Fill_Checkerboard(Frame& frame) {
             frame.pixels[std::size_t(y) * std::size_t(frame.width) + std::size_t(x)] = pixels[((x >> 3) ^ (y >> 3)) & 1];
 }
 
-// Faces that may reach the library's overlay list: those whose material's
-// flags mark a square overlay. An upper bound, which is all Render needs.
-std::size_t Overlay_Face_Bound(Scene& scene) {
-    std::size_t count = 0;
-    for (Scene_Object& object : scene.Objects()) {
-        Mesh* mesh = object.source != nullptr ? object.source->mesh : nullptr;
-        if (mesh == nullptr) continue;
-        for (std::int32_t f = 0; f < mesh->Face_Count(); ++f) {
-            const Host_Material* material = mesh->Face(std::size_t(f)).material;
-            if (material->render_flags != nullptr && (*material->render_flags & Flag_Square_Overlay) != 0) ++count;
-        }
-    }
-    return count;
-}
-
 // Renders one frame; says so when the library ran out of memory for edges.
 // Its result 2 also means "two overlay faces drawn", but a frame whose edge
 // pool could not grow draws nothing at all: with fewer than two overlay faces
-// in the scene the result is unambiguous, otherwise an untouched frame tells.
+// in the scene the result is unambiguous, otherwise an untouched frame tells
+// (Scene::Overlay_Face_Bound).
 void Render_Frame(Scene& scene, Frame& frame, bool clear, std::size_t overlay_faces) {
     std::vector<std::uint16_t> before;
     if (overlay_faces >= 2) before = frame.pixels;
@@ -276,7 +262,7 @@ int Run(const Options& o) {
 
     Frame frame(width, height, o.depth);
     if (!o.clear) Fill_Checkerboard(frame);
-    const std::size_t overlay_faces = Overlay_Face_Bound(scene);
+    const std::size_t overlay_faces = scene.Overlay_Face_Bound();
     for (std::int32_t i = 0; i < o.frames; ++i) {
         if (moved) {
             const float angle = view.yaw + o.orbit.value_or(0.0f) + 360.0f * float(i) / float(o.frames);

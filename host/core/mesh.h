@@ -62,7 +62,8 @@ public:
     std::int32_t Face_Count() const { return std::int32_t(faces_.size()); }
     Host_Face** Faces() { return face_pointers_.data(); }
     Host_Face& Face(std::size_t i) { return faces_[i]; }
-    // The Mesh_Data face that face i was kept from or split out of.
+    const Host_Face& Face(std::size_t i) const { return faces_[i]; }
+    // The Mesh_Data face that face i was kept from.
     std::uint32_t Data_Face(std::size_t i) const { return data_face_of_[i]; }
     const Vec3& Face_Normal(std::size_t i) const { return face_normals_[i]; }  // object space
     const Vec3& Vertex_Normal(std::size_t i) const { return vertex_normals_[i]; }

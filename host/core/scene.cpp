@@ -289,6 +289,19 @@ std::int32_t Scene::Render(Frame& frame, std::uint32_t flags) {
     return Quorvel_Render_Dll(&record_, frame.pixels.data(), 0, flags);
 }
 
+std::size_t Scene::Overlay_Face_Bound() const {
+    std::size_t count = 0;
+    for (const Scene_Object& object : objects_) {
+        const Mesh* mesh = object.source != nullptr ? object.source->mesh : nullptr;
+        if (mesh == nullptr) continue;
+        for (std::int32_t f = 0; f < mesh->Face_Count(); ++f) {
+            const Host_Material* material = mesh->Face(std::size_t(f)).material;
+            if (material->render_flags != nullptr && (*material->render_flags & Flag_Square_Overlay) != 0) ++count;
+        }
+    }
+    return count;
+}
+
 Pick_Result Scene::Pick(float x, float y) {
     Pick_Result result;
     Make_Active(services_.Record());

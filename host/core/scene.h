@@ -101,6 +101,11 @@ public:
     // within 4096 lines). Returns the library's result, or -1 when the frame
     // does not fit the viewport.
     std::int32_t Render(Frame& frame, std::uint32_t flags = 1);
+    // Render's result 2 means the edge pool could not grow, or that two
+    // overlay squares were drawn. At most this many overlay squares can be
+    // drawn (the faces of square-overlay materials): below two, 2 is the edge
+    // pool; otherwise a frame whose edge pool failed is one that wrote nothing.
+    std::size_t Overlay_Face_Bound() const;
     Pick_Result Pick(float x, float y);
 
     // --- what the library and the tests look at ---

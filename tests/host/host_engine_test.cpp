@@ -195,5 +195,19 @@ TEST(Scene_Render, A_Viewport_Must_Lie_Inside_A_Frame_Of_The_Scene_Pixel_Depth) 
     for (Frame* refused : {&narrow, &short_of_rows, &wrong_depth}) EXPECT_EQ(scene.Render(*refused), -1) << refused->width;
 }
 
+TEST(Scene_Render, Overlay_Bound_Counts_Only_Square_Overlay_Faces_And_Bounds_The_Frame_Result) {
+    Scene empty;
+    EXPECT_EQ(empty.Overlay_Face_Bound(), 0u);
+    Scene scene;
+    Build_Showcase(scene, 320, 240);
+    const Scene_Object* overlay = scene.Find("overlay square");
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_EQ(scene.Overlay_Face_Bound(), std::size_t(overlay->record.face_count));
+    Frame frame(320, 240, 16);
+    const std::int32_t result = scene.Render(frame);
+    EXPECT_GE(result, 1);  // the square faces the eye
+    EXPECT_LE(std::size_t(result), scene.Overlay_Face_Bound());
+}
+
 }  // namespace
 }  // namespace quorvel_host
