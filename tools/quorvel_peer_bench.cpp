@@ -36,8 +36,13 @@ void* operator new(std::size_t size) {
     if (void* block = std::malloc(size != 0 ? size : 1)) return block;
     throw std::bad_alloc();
 }
+// GCC 12 reads the free in a replaced operator delete as freeing what new
+// returned; the pair above is matched, so the warning is wrong here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
 
 namespace {
 
