@@ -99,9 +99,9 @@ protected:
     Prepared_Face* Add_Face(const std::vector<Point>& corners, float depth_0, float depth_dx = 0, float depth_dy = 0,
                             Face_Pool& pool = faces_state.opaque) {
         Prepared_Face* face = Reserve_Face(pool);
-        *face = {.vertex_count = static_cast<std::int32_t>(corners.size()), .material = &material, .first_span = -1,
-                 .depth_dx = depth_dx, .depth_dy = depth_dy, .depth_0 = depth_0, .opaque = &pool == &faces_state.opaque,
-                 .visible = 1};
+        *face = {.depth_dx = depth_dx, .depth_dy = depth_dy, .depth_0 = depth_0, .opaque = &pool == &faces_state.opaque,
+                 .visible = 1, .first_span = -1, .vertex_count = static_cast<std::int32_t>(corners.size()),
+                 .material = &material};
         for (std::size_t i = 0; i < corners.size(); ++i)
             std::tie(face->x[i], face->y[i], face->y_row[i], face->w[i]) =
                 std::tuple(corners[i].x, corners[i].y, Truncate_To_Int(corners[i].y), 1.0f);
