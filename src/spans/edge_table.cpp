@@ -2,6 +2,7 @@
 // under the first and the last scan line they cross, sorted by x, for the
 // scan pass to merge into its active list.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 
@@ -74,7 +75,31 @@ Edge* Take_Sorted(Edge*& rest, std::int32_t count) {
     return sorted;
 }
 
+// The faces were written by setup long before; counting and filing read
+// three lines of each (the count, y_row, and x for filing), this far ahead.
+constexpr std::int32_t faces_ahead = 4;
+void Prefetch_Sides(const Prepared_Face& face, bool with_x) {
+    Prefetch(&face.vertex_count);
+    Prefetch(&face.y_row[0]);
+    if (with_x) Prefetch(&face.x[0]);
+}
+
 }  // namespace
+
+Edge_Run Run_Of_Line(const Scan_Bounds& bounds, std::int32_t line) {
+    // After filing, each line's entry holds the end of its run.
+    const std::int32_t* run_end = frame_state.line_edges;
+    const Edge* records = frame_state.edges.records;
+    const std::int32_t begin = line == bounds.first_line ? 0 : run_end[line - 1];
+    return Edge_Run{records + begin, records + run_end[line]};
+}
+
+void Prefetch_Run_Edges(const Edge_Run& run) {
+    constexpr std::ptrdiff_t cache_line = 64;
+    const char* end = reinterpret_cast<const char*>(run.end);
+    for (const char* at = reinterpret_cast<const char*>(run.first); at < end; at += cache_line) Prefetch(at);
+    if (run.first != run.end) Prefetch(end - 1);
+}
 
 void Count_Face_Edges(const Prepared_Face& face, const Scan_Bounds& bounds, Edge_Tally& tally) {
     // The record has 16 vertex slots; a count beyond them is no polygon.
@@ -118,7 +143,12 @@ void Add_Face_Edges(Prepared_Face& face, const Scan_Bounds& bounds) {
         if (!Lines_Of_Side(face, a, b, bounds, lines)) continue;
         // Each line's edges lie together in the pool, so the sort and the
         // scan read neighbouring records.
-        Edge& edge = frame_state.edges.records[frame_state.line_edges[lines.top]++];
+        const std::int32_t filed_at = frame_state.line_edges[lines.top]++;
+        Edge& edge = frame_state.edges.records[filed_at];
+        // Each run is written front to back, hundreds of runs at once: too
+        // many streams for the processor to foresee, so the line after next
+        // of this run is asked for now.
+        if (filed_at + 3 < frame_state.edges.capacity) Prefetch_For_Write(&frame_state.edges.records[filed_at + 3]);
         const std::int32_t upper = face.y_row[b] > face.y_row[a] ? a : b;
         edge.entering = upper == a ? 1 : 0;
         edge.x = To_16_16(face.x[upper]);
@@ -141,11 +171,17 @@ void Add_Face_Edges(Prepared_Face& face, const Scan_Bounds& bounds) {
 }
 
 void Sort_New_Edges(const Scan_Bounds& bounds, Edge* right_sentinel) {
+    // Runs lie in the pool in line order, but the lists go through them
+    // backwards and the sort hops about: the next lines are asked for ahead.
+    for (std::int32_t line = bounds.first_line; line < bounds.end_line && line < bounds.first_line + 2; ++line)
+        Prefetch_Run_Edges(Run_Of_Line(bounds, line));
     for (std::int32_t line = bounds.first_line; line < bounds.end_line; ++line) {
+        if (line + 2 < bounds.end_line) Prefetch_Run_Edges(Run_Of_Line(bounds, line + 2));
+        const Edge_Run run = Run_Of_Line(bounds, line);
+        // The line's list holds exactly the records of its run.
+        const auto count = static_cast<std::int32_t>(run.end - run.first);
+        if (count < 2) continue;
         Edge& head = frame_state.new_edge_table[line];
-        if (head.next == right_sentinel || head.next->next == right_sentinel) continue;
-        std::int32_t count = 0;
-        for (const Edge* edge = head.next; edge != right_sentinel; edge = edge->next) ++count;
         Edge* rest = head.next;
         head.next = Take_Sorted(rest, count);
         Edge* last = head.next;
@@ -161,11 +197,19 @@ bool File_Frame_Edges(const Scan_Bounds& bounds, Edge* right_sentinel) {
     const auto spanned = {&faces_state.opaque, &faces_state.translucent};
     Reset_Edge_Tables(bounds, right_sentinel);
     Edge_Tally tally;
-    for (Face_Pool* pool : spanned)
-        for (std::int32_t i = 0; i < pool->count; ++i) Count_Face_Edges(pool->records[i], bounds, tally);
+    for (Face_Pool* pool : spanned) {
+        for (std::int32_t i = 0; i < pool->count; ++i) {
+            if (i + faces_ahead < pool->count) Prefetch_Sides(pool->records[i + faces_ahead], false);
+            Count_Face_Edges(pool->records[i], bounds, tally);
+        }
+    }
     if (!Reserve_Edge_Runs(bounds, tally)) return false;
-    for (Face_Pool* pool : spanned)
-        for (std::int32_t i = 0; i < pool->count; ++i) Add_Face_Edges(pool->records[i], bounds);
+    for (Face_Pool* pool : spanned) {
+        for (std::int32_t i = 0; i < pool->count; ++i) {
+            if (i + faces_ahead < pool->count) Prefetch_Sides(pool->records[i + faces_ahead], true);
+            Add_Face_Edges(pool->records[i], bounds);
+        }
+    }
     Sort_New_Edges(bounds, right_sentinel);
     return true;
 }
