@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <utility>
 
 #include "faces/faces.h"
 #include "spans/spans.h"
@@ -84,12 +85,54 @@ void Prefetch_Sides(const Prepared_Face& face, bool with_x) {
     if (with_x) Prefetch(&face.x[0]);
 }
 
+// Sorts a line of many new edges by a stable radix sort of its run on x,
+// byte by byte, through the face sort arrays' two scratch arrays (free until
+// the translucent ordering, after the scan): a large mesh starts hundreds of
+// edges on a line, where the merge sort's unpredictable comparisons cost
+// more than four counting passes. False, and nothing changed, when the
+// arrays hold fewer entries than the line has edges.
+bool Radix_Sort_Run(const Edge_Run& run, std::int32_t count, Edge& head, Edge* right_sentinel) {
+    Sort_Arrays& sort = faces_state.sort;
+    if (count > sort.capacity) return false;
+    std::int32_t* order = sort.scratch_first;
+    std::int32_t* sorted = sort.scratch_second;
+    // The list runs through the run backwards (each edge was filed at its
+    // head) and equal x keep list order: the passes start from the run
+    // reversed. The sign bit is flipped so that unsigned bytes order signed x.
+    for (std::int32_t i = 0; i < count; ++i) order[i] = count - 1 - i;
+    const auto key = [&run](std::int32_t position) {
+        return static_cast<std::uint32_t>(run.first[position].x) ^ 0x80000000u;
+    };
+    for (std::int32_t shift = 0; shift < 32; shift += 8) {
+        // Byte b counts into b + 1, so after the running sums counter b is
+        // the first slot for byte b.
+        std::int32_t starts[257] = {};
+        for (std::int32_t i = 0; i < count; ++i) ++starts[((key(order[i]) >> shift) & 0xFFu) + 1];
+        // A byte every edge shares leaves the order as it is.
+        if (starts[((key(order[0]) >> shift) & 0xFFu) + 1] == count) continue;
+        for (std::int32_t b = 1; b < 256; ++b) starts[b] += starts[b - 1];
+        for (std::int32_t i = 0; i < count; ++i) sorted[starts[(key(order[i]) >> shift) & 0xFFu]++] = order[i];
+        std::swap(order, sorted);
+    }
+    Edge* link = &head;
+    for (std::int32_t i = 0; i < count; ++i) {
+        link->next = &run.first[order[i]];
+        link = link->next;
+    }
+    link->next = right_sentinel;
+    return true;
+}
+
+// Below this many edges a line's merge sort is cheaper than four counting
+// passes over 256 counters.
+constexpr std::int32_t radix_sort_least_edges = 64;
+
 }  // namespace
 
 Edge_Run Run_Of_Line(const Scan_Bounds& bounds, std::int32_t line) {
     // After filing, each line's entry holds the end of its run.
     const std::int32_t* run_end = frame_state.line_edges;
-    const Edge* records = frame_state.edges.records;
+    Edge* records = frame_state.edges.records;
     const std::int32_t begin = line == bounds.first_line ? 0 : run_end[line - 1];
     return Edge_Run{records + begin, records + run_end[line]};
 }
@@ -182,6 +225,7 @@ void Sort_New_Edges(const Scan_Bounds& bounds, Edge* right_sentinel) {
         const auto count = static_cast<std::int32_t>(run.end - run.first);
         if (count < 2) continue;
         Edge& head = frame_state.new_edge_table[line];
+        if (count >= radix_sort_least_edges && Radix_Sort_Run(run, count, head, right_sentinel)) continue;
         Edge* rest = head.next;
         head.next = Take_Sorted(rest, count);
         Edge* last = head.next;

@@ -103,8 +103,8 @@ void Add_Face_Edges(Prepared_Face& face, const Scan_Bounds& bounds);
 // line, in filing order (sorting relinks them, it does not move them). Valid
 // from Add_Face_Edges on, for the lines of `bounds`.
 struct Edge_Run {
-    const Edge* first;
-    const Edge* end;
+    Edge* first;
+    Edge* end;
 };
 Edge_Run Run_Of_Line(const Scan_Bounds& bounds, std::int32_t line);
 
