@@ -5,6 +5,7 @@
 #ifndef QUORVEL_BASE_H
 #define QUORVEL_BASE_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "base/numbers.h"
@@ -107,6 +108,24 @@ void Release_Pool(Pool<Record>& pool) {
     Release_Block(pool.records);
     pool.count = 0;
     pool.capacity = 0;
+}
+
+// Asks for the cache line holding `address` ahead of its use, to read or to
+// write. A hint only: it never faults and changes no result, so a line that
+// turns out unused costs nothing but the fetch. Stages whose records were
+// written long before (75 MB of faces on a 200,000-triangle mesh) use it to
+// overlap misses that pointer chasing would take one after another.
+inline void Prefetch(const void* address) { __builtin_prefetch(address, 0); }
+inline void Prefetch_For_Write(const void* address) { __builtin_prefetch(address, 1); }
+
+// Every cache line of a record (64 bytes: every x86 the library targets).
+template <class Record>
+inline void Prefetch_Record(const Record& record, bool for_write) {
+    constexpr std::size_t cache_line = 64;
+    const char* first = reinterpret_cast<const char*>(&record);
+    for (std::size_t at = 0; at < sizeof(Record); at += cache_line)
+        for_write ? Prefetch_For_Write(first + at) : Prefetch(first + at);
+    for_write ? Prefetch_For_Write(first + sizeof(Record) - 1) : Prefetch(first + sizeof(Record) - 1);
 }
 
 #endif

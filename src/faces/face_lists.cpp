@@ -30,6 +30,9 @@ Prepared_Face* Reserve_Face(Face_Pool& pool) {
     // would write past them.
     Sort_Arrays& sort = faces_state.sort;
     if (pool.count >= sort.capacity && !Grow_Sort_Arrays(sort)) return nullptr;
+    // Setup writes nearly every line of a record that the stages after it
+    // left long ago; asking two records ahead overlaps those misses.
+    if (pool.count + 2 < pool.capacity) Prefetch_Record(pool.records[pool.count + 2], true);
     return &pool.records[pool.count];
 }
 

@@ -15,12 +15,27 @@ constexpr int max_face_vertices = 16;
 // Host faces with more corners are set up as fans of pieces of this size.
 constexpr int max_host_piece_corners = 10;
 
+// The scan pass reads a face at every edge crossing, long after setup wrote
+// it, so what it touches (depth plane, stack links, counts, span chain) opens
+// the record: 48 bytes, one cache line or two instead of a record's worth.
+// Setup's fields follow; the size stays 784 bytes (768 on 32-bit), so the
+// pools grow by the same host calls.
 struct Prepared_Face {
+    Prepared_Face* stack_next;
+    Prepared_Face* stack_prev;
+    float          depth_dx;                  // 1/z = depth_0 + depth_dx * x + depth_dy * y
+    float          depth_dy;
+    float          depth_0;
+    std::int32_t   in_count;
+    std::int32_t   span_start;
+    std::int32_t   opaque;
+    std::int32_t   visible;
+    std::int32_t   first_span;                // index into the span pool, -1 = none
     std::int32_t   vertex_count;
     std::uint32_t  outcode_and;
     std::uint32_t  outcode_or;
-    std::uint32_t  outcode[max_face_vertices];
     std::int32_t   sort_depth;
+    std::uint32_t  outcode[max_face_vertices];
     float          x[max_face_vertices];
     float          y[max_face_vertices];
     float          w[max_face_vertices];      // 1 / camera z
@@ -33,17 +48,9 @@ struct Prepared_Face {
     std::int32_t   y_row[max_face_vertices];  // screen y truncated
     Host_Material* material;
     std::uint16_t  face_colour;
-    std::int32_t   first_span;                // index into the span pool, -1 = none
-    float          depth_dx;                  // 1/z = depth_0 + depth_dx * x + depth_dy * y
-    float          depth_dy;
-    float          depth_0;
-    Prepared_Face* stack_next;
-    Prepared_Face* stack_prev;
-    std::int32_t   in_count;
-    std::int32_t   span_start;
-    std::int32_t   opaque;
-    std::int32_t   visible;
 };
+// The face pools' reallocate sizes are multiples of this size.
+static_assert(sizeof(Prepared_Face) == (sizeof(void*) == 8 ? 784 : 768));
 
 using Face_Pool = Pool<Prepared_Face>;
 constexpr std::int32_t face_pool_step = 512;

@@ -100,7 +100,12 @@ std::int32_t Draw_Face_Lists(Host_Scene* scene, std::uint16_t* frame_buffer, std
     }
 
     Face_Pool& opaque = faces_state.opaque;
-    for (std::int32_t i = 0; i < opaque.count; ++i) Fill_Face(opaque.records[i], frame_buffer, pass_through, pitch);
+    for (std::int32_t i = 0; i < opaque.count; ++i) {
+        // A face's record was last read by the scan, lines of it by setup
+        // long before: the next but one is asked for while this one fills.
+        if (i + 2 < opaque.count) Prefetch_Record(opaque.records[i + 2], false);
+        Fill_Face(opaque.records[i], frame_buffer, pass_through, pitch);
+    }
     Draw_Sorted(faces_state.translucent, frame_buffer, pass_through, pitch);
     Drop_Overlays_Outside(faces_state.overlay, *scene);
     Draw_Sorted(faces_state.overlay, frame_buffer, pass_through, pitch);

@@ -3,6 +3,7 @@
 // face the runs of pixels where it is visible as a chain of spans. The edges
 // it walks were filed by edge_table.cpp.
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
@@ -146,6 +147,22 @@ bool Walk_Line(Span_Emitter& emitter, Edge* left_sentinel, Edge* right_sentinel,
     }
 }
 
+// A line's new edges were filed and sorted long before the scan reaches
+// them, and each brings a face last touched by setup: both would miss the
+// cache one after the other as the merge and the crossings chase pointers.
+// The scan asks for them ahead instead, all at once: the run's records two
+// lines ahead (Prefetch_Run_Edges), then, one line ahead, the scan's fields
+// of the faces those records point at.
+void Prefetch_Run_Faces(const Edge_Run& run) {
+    // The scan's fields open the record; they may reach into a second line.
+    constexpr std::size_t scan_fields_end = offsetof(Prepared_Face, first_span) + sizeof(std::int32_t);
+    for (const Edge* edge = run.first; edge != run.end; ++edge) {
+        const char* face = reinterpret_cast<const char*>(edge->face);
+        Prefetch(face);
+        Prefetch(face + scan_fields_end - 1);
+    }
+}
+
 }  // namespace
 
 bool Read_Scan_Bounds(const Host_Scene& scene, Scan_Bounds& bounds) {
@@ -194,9 +211,14 @@ void Build_Sentinels(Scan_Sentinels& sentinels) {
 void Scan_Spans(const Scan_Bounds& bounds, Edge* new_edge_table, Edge** remove_edge_table, Edge* left_sentinel,
                 Edge* right_sentinel, Prepared_Face* stack_end, Prepared_Face* background) {
     Span_Emitter emitter(bounds.first_column, bounds.end_column);
+    for (std::int32_t line = bounds.first_line; line < bounds.end_line && line < bounds.first_line + 2; ++line)
+        Prefetch_Run_Edges(Run_Of_Line(bounds, line));
+    if (bounds.first_line < bounds.end_line) Prefetch_Run_Faces(Run_Of_Line(bounds, bounds.first_line));
     double yf = bounds.top;
     for (std::int32_t y = bounds.first_line; y < bounds.end_line; ++y, yf += 1.0) {
         emitter.Set_Line(y);
+        if (y + 2 < bounds.end_line) Prefetch_Run_Edges(Run_Of_Line(bounds, y + 2));
+        if (y + 1 < bounds.end_line) Prefetch_Run_Faces(Run_Of_Line(bounds, y + 1));
 
         // Merge the line's new edges (sorted by x) into the active list; each
         // search resumes where the previous one stopped.

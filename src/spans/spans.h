@@ -99,6 +99,18 @@ bool Reserve_Edge_Runs(const Scan_Bounds& bounds, const Edge_Tally& tally);
 // the same faces in the same order.
 void Add_Face_Edges(Prepared_Face& face, const Scan_Bounds& bounds);
 
+// The records of one line's run in the edge pool: the edges filed on that
+// line, in filing order (sorting relinks them, it does not move them). Valid
+// from Add_Face_Edges on, for the lines of `bounds`.
+struct Edge_Run {
+    Edge* first;
+    Edge* end;
+};
+Edge_Run Run_Of_Line(const Scan_Bounds& bounds, std::int32_t line);
+
+// Asks for every cache line of the run's records.
+void Prefetch_Run_Edges(const Edge_Run& run);
+
 // Sorts every line's list of new edges by x. Equal x keep their list order,
 // which is the reverse of filing: the later face's edge goes first.
 void Sort_New_Edges(const Scan_Bounds& bounds, Edge* right_sentinel);

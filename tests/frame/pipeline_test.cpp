@@ -99,9 +99,9 @@ protected:
     Prepared_Face* Add_Face(const std::vector<Point>& corners, float depth_0, float depth_dx = 0, float depth_dy = 0,
                             Face_Pool& pool = faces_state.opaque) {
         Prepared_Face* face = Reserve_Face(pool);
-        *face = {.vertex_count = static_cast<std::int32_t>(corners.size()), .material = &material, .first_span = -1,
-                 .depth_dx = depth_dx, .depth_dy = depth_dy, .depth_0 = depth_0, .opaque = &pool == &faces_state.opaque,
-                 .visible = 1};
+        *face = {.depth_dx = depth_dx, .depth_dy = depth_dy, .depth_0 = depth_0, .opaque = &pool == &faces_state.opaque,
+                 .visible = 1, .first_span = -1, .vertex_count = static_cast<std::int32_t>(corners.size()),
+                 .material = &material};
         for (std::size_t i = 0; i < corners.size(); ++i)
             std::tie(face->x[i], face->y[i], face->y_row[i], face->w[i]) =
                 std::tuple(corners[i].x, corners[i].y, Truncate_To_Int(corners[i].y), 1.0f);
@@ -249,6 +249,42 @@ TEST_F(Pipeline, New_Edges_Of_A_Line_Sorted_By_X_The_Later_Face_First_On_Ties) {
         for (const Edge* edge = frame_state.new_edge_table[y].next; edge != &sentinels.right; edge = edge->next)
             filed.emplace_back(edge->x, edge->face, edge->entering);
         EXPECT_EQ(filed, reference[y]) << "line " << y;
+    }
+}
+
+TEST_F(Pipeline, A_Line_Longer_Than_The_Sort_Arrays_Keeps_The_Order_Of_A_Shorter_One) {
+    // Long lines are sorted through the face sort arrays (512 entries for up
+    // to 512 faces), longer ones by the list: 200 triangles file 400 edges on
+    // line 0, 400 file 800. Each triangle's two sides leave its top corner at
+    // one of 9 columns, so ties within a face and across faces abound.
+    std::mt19937 random(7);
+    Set_Viewport(0, 0, 16, 4, 16);
+    for (int triangles : {200, 400}) {
+        faces_state.opaque.count = 0;
+        using Filed = std::tuple<std::int32_t, const Prepared_Face*, std::int32_t>;  // x, face, entering
+        std::vector<Filed> reference;
+        for (int i = 0; i < triangles; ++i) {
+            const float top = 2.0f + static_cast<float>(random() % 9);
+            const Prepared_Face* face = Add_Face({{top, 0.5f}, {top - 1.5f, 3.5f}, {top + 1.5f, 3.5f}}, 0.5f);
+            // Its first side enters, its last leaves; each goes before the
+            // first edge filed at or right of its x.
+            for (std::int32_t entering : {1, 0}) {
+                const Filed edge{static_cast<std::int32_t>(top) << 16, face, entering};
+                auto at = reference.begin();
+                while (at != reference.end() && std::get<0>(*at) < std::get<0>(edge)) ++at;
+                reference.insert(at, edge);
+            }
+        }
+        Scan_Bounds bounds;
+        ASSERT_TRUE(Read_Scan_Bounds(scene, bounds));
+        Scan_Sentinels sentinels;
+        Build_Sentinels(sentinels);
+        ASSERT_TRUE(File_Frame_Edges(bounds, &sentinels.right));
+        ASSERT_EQ(faces_state.sort.capacity, 512);
+        std::vector<Filed> filed;
+        for (const Edge* edge = frame_state.new_edge_table[0].next; edge != &sentinels.right; edge = edge->next)
+            filed.emplace_back(edge->x, edge->face, edge->entering);
+        EXPECT_EQ(filed, reference) << triangles << " triangles";
     }
 }
 
