@@ -5,6 +5,7 @@
 #define QUORVEL_SPAN_CONTEXT_H
 
 #include <cstdint>
+#include <emmintrin.h>
 
 #include "base/base.h"
 #include "faces/faces.h"
@@ -43,16 +44,16 @@ using Span_Loop = void (*)(Span_Context& span, std::uint16_t* destination);
 //   Exact(shade, r)      the light sample at an exact point, from the running
 //                        shade attribute and r = 1 / w; the pixels between
 //                        step towards the next one like u and v do;
-//   Level(sampled, linear)  the light value a pixel's source gets, from that
-//                        stepped sample or from the linear light, which the
-//                        loops advance by light_step after every pixel.
+//   Levels(sampled, linear)  the light values four pixels' sources get, from
+//                        those stepped samples or from the linear light, which
+//                        the loops advance by light_step after every pixel.
 
 struct Light_None {
     static constexpr bool in_edges = false;
     static void Set_Up_Line(Span_Context&, const Edge_Line&, double) {}
     static void Advance(Span_Context&, float, std::uint32_t) {}
     static std::int32_t Exact(float, float) { return 0; }
-    static std::int32_t Level(std::int32_t, std::uint32_t) { return 0; }
+    static __m128i Levels(__m128i, __m128i) { return _mm_setzero_si128(); }
 };
 
 // Shade as a fourth float attribute beside w, u·w and v·w, sampled at the
@@ -65,7 +66,7 @@ struct Light_Float_Attribute {
         span.shade = line.shade_left;
     }
     static void Advance(Span_Context& span, float distance, std::uint32_t) { span.shade += span.dshade * distance; }
-    static std::int32_t Level(std::int32_t sampled, std::uint32_t) { return sampled; }
+    static __m128i Levels(__m128i sampled, __m128i) { return sampled; }
 };
 // shade holds light x w: divided by w at every exact sample.
 struct Light_Perspective : Light_Float_Attribute {
@@ -88,7 +89,7 @@ struct Light_Linear {
         span.light_fixed = Wrapping_Add(span.light_fixed, Wrapping_Multiply(span.light_step, static_cast<std::int32_t>(distance)));
     }
     static std::int32_t Exact(float, float) { return 0; }
-    static std::int32_t Level(std::int32_t, std::uint32_t linear) { return static_cast<std::int32_t>(linear); }
+    static __m128i Levels(__m128i, __m128i linear) { return linear; }
 };
 
 // ---------------------------------------------------------------------------
