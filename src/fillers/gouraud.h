@@ -40,13 +40,10 @@ struct Source_Shade_Level {
     // share one or two levels: the group's first and last. Then its colours
     // are two table reads and a select, in lanes. A steeper group holds other
     // levels too and goes pixel by pixel (false).
-    [[gnu::always_inline]] static bool Colours_8(const Span_Context& span, const std::int32_t* light,
-                                                 __m128i& colours) {
+    [[gnu::always_inline]] static bool Colours_8(const Span_Context& span, const Lanes& light, __m128i& colours) {
         const __m128i level_mask = _mm_set1_epi32(63);
-        const __m128i low = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(light)), 8),
-                                          level_mask);
-        const __m128i high = _mm_and_si128(
-            _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(light + 4)), 8), level_mask);
+        const __m128i low = _mm_and_si128(_mm_srli_epi32(light.low, 8), level_mask);
+        const __m128i high = _mm_and_si128(_mm_srli_epi32(light.high, 8), level_mask);
         const __m128i levels = _mm_packs_epi32(low, high);  // 0..63: no lane saturates
         const std::int32_t first = _mm_cvtsi128_si32(low);
         const std::int32_t last = _mm_extract_epi16(levels, 7);

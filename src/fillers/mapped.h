@@ -23,42 +23,40 @@
 static_assert(std::numeric_limits<float>::is_iec559);
 
 // ---------------------------------------------------------------------------
-// Texel addressing: the texel index of four pixels at once, from their u and
-// v lanes. Coordinates are 8.8 fixed point; >> 8 is arithmetic, so a negative
-// coordinate wraps through the mask.
+// Texel addressing. Coordinates are 8.8 fixed point; >> 8 is arithmetic, so a
+// negative coordinate wraps through the mask.
 
 // The mask covers the whole index: a u beyond the row length carries into the
 // next row before the mask wraps the image.
 struct Addressing_General {
+    static constexpr bool uses_uv = true;
     struct Lookup {
-        __m128i shift;  // width_shift in the low lane, the count SSE2 shifts read
-        __m128i mask;
+        std::uint32_t shift;
+        std::uint32_t mask;
     };
-    static Lookup Load(const Span_Context& span) {
-        return {_mm_cvtsi32_si128(static_cast<int>(span.image->width_shift & 31u)),
-                _mm_set1_epi32(static_cast<int>(span.image->index_mask))};
-    }
-    [[gnu::always_inline]] static __m128i Indices(const Lookup& lookup, __m128i u, __m128i v) {
-        const __m128i row = _mm_sll_epi32(_mm_srai_epi32(v, 8), lookup.shift);
-        return _mm_and_si128(_mm_add_epi32(row, _mm_srai_epi32(u, 8)), lookup.mask);
+    static Lookup Load(const Span_Context& span) { return {span.image->width_shift & 31u, span.image->index_mask}; }
+    static std::uint32_t Index(const Lookup& lookup, std::int32_t u, std::int32_t v) {
+        const std::uint32_t row = static_cast<std::uint32_t>(v >> 8) << lookup.shift;
+        return (row + static_cast<std::uint32_t>(u >> 8)) & lookup.mask;
     }
 };
 
 // The second byte of each coordinate; the image's mask and shift are ignored.
 struct Addressing_256 {
+    static constexpr bool uses_uv = true;
     struct Lookup {};
     static Lookup Load(const Span_Context&) { return {}; }
-    [[gnu::always_inline]] static __m128i Indices(const Lookup&, __m128i u, __m128i v) {
-        const __m128i low_byte = _mm_set1_epi32(255);
-        return _mm_or_si128(_mm_and_si128(v, _mm_slli_epi32(low_byte, 8)), _mm_and_si128(_mm_srli_epi32(u, 8), low_byte));
+    static std::uint32_t Index(const Lookup&, std::int32_t u, std::int32_t v) {
+        return ((static_cast<std::uint32_t>(v) >> 8) & 255u) << 8 | ((static_cast<std::uint32_t>(u) >> 8) & 255u);
     }
 };
 
 // Unmapped faces: no coordinates, no image read.
 struct Addressing_None {
+    static constexpr bool uses_uv = false;
     struct Lookup {};
     static Lookup Load(const Span_Context&) { return {}; }
-    [[gnu::always_inline]] static __m128i Indices(const Lookup&, __m128i, __m128i) { return _mm_setzero_si128(); }
+    static std::uint32_t Index(const Lookup&, std::int32_t, std::int32_t) { return 0; }
 };
 
 // ---------------------------------------------------------------------------
@@ -148,103 +146,95 @@ class Segment_Walk {
 };
 
 // ---------------------------------------------------------------------------
-// One group of at most 8 pixels. What each pixel draws with (its texel index
-// and the light value its source gets) is formed first, for all eight pixels
-// in SSE2 lanes, then the stores read it pixel by pixel. The lanes are formed
-// by additions only: SSE2 has no 32-bit multiply, and start + j steps taken
-// as a product cost GCC emulated multiplies and a lane extraction per pixel.
-// Sums wrap like the scalar ones, so j additions give exactly start + j steps.
+// One group of at most 8 pixels. Its samples are a function of the pixel's
+// place in the group, fixed before any pixel is stored; the stores then ask
+// for sample j. A full group's count is a constant, so its stores unroll and
+// the samples stay in registers.
 // The helpers are forced inline: GCC's -O2 inliner leaves some out of line,
 // and a call per pixel made the loops three to four times slower.
 
-// Pixels 0-3 and 4-7 of a group.
+// Pixels 0-3 and 4-7 of a group in SSE2 lanes.
 struct Lanes {
     __m128i low;
     __m128i high;
 };
 
-// start + j steps for j = 0..7: the steps 0, s, 2s, 3s as two shifted sums,
-// the upper half 4s on (4s as a shift, which wraps like four additions).
+// start + j steps for j = 0..7 by additions only: SSE2 has no 32-bit
+// multiply, and GCC emulates one when it vectorises the products. The steps
+// 0, s, 2s, 3s come from two shifted sums, the upper half 4s on (a shift,
+// which wraps like four additions), so every lane equals the scalar sum.
 [[gnu::always_inline]] inline Lanes Ramp(std::int32_t start, std::int32_t step) {
     const __m128i steps = _mm_set1_epi32(step);
-    __m128i ramp = _mm_slli_si128(steps, 4);                // 0, s, s, s
-    ramp = _mm_add_epi32(ramp, _mm_slli_si128(ramp, 4));    // 0, s, 2s, 2s
-    ramp = _mm_add_epi32(ramp, _mm_slli_si128(ramp, 8));    // 0, s, 2s, 3s
+    __m128i ramp = _mm_slli_si128(steps, 4);              // 0, s, s, s
+    ramp = _mm_add_epi32(ramp, _mm_slli_si128(ramp, 4));  // 0, s, 2s, 2s
+    ramp = _mm_add_epi32(ramp, _mm_slli_si128(ramp, 8));  // 0, s, 2s, 3s
     const __m128i low = _mm_add_epi32(_mm_set1_epi32(start), ramp);
     return {low, _mm_add_epi32(low, _mm_slli_epi32(steps, 2))};
 }
 
-// The same lanes with pixel 0 replaced (a bit move, not a float operation).
-[[gnu::always_inline]] inline Lanes With_First(const Lanes& lanes, std::int32_t first) {
-    const __m128 first_lane = _mm_castsi128_ps(_mm_cvtsi32_si128(first));
-    return {_mm_castps_si128(_mm_move_ss(_mm_castsi128_ps(lanes.low), first_lane)), lanes.high};
-}
-
-// What the eight pixels of a group draw with, ready for the stores.
-struct Group {
-    std::uint32_t index[subdivision_pixels];
-    std::int32_t  light[subdivision_pixels];
+// Pixel j at the segment's start + j steps; the light samples of all eight
+// at once in lanes, for a source that forms a group in lanes (Colours_8).
+struct Group_Stepped {
+    Segment segment;
+    [[gnu::always_inline]] Sample operator()(std::int32_t j) const { return Stepped(segment.start, segment.step, j); }
+    [[gnu::always_inline]] Lanes Light_Samples() const { return Ramp(segment.start.c, segment.step.c); }
 };
 
-// Forms groups from segments: texel indices through the addressing, light
-// values through the scheme (Light::Levels of the stepped samples and of the
-// linear light, which moves on by light_step per pixel from `linear` at the
-// group's start).
+// The 256 x 256 loops take each pixel's texel index one pixel ahead of the
+// stepping, so a later group lags: pixel 0 uses `first`, pixel j >= 1 the
+// start + (j - 1) steps.
+struct Group_Lagging {
+    Segment segment;
+    Sample first;
+    [[gnu::always_inline]] Sample operator()(std::int32_t j) const {
+        return j == 0 ? first : Stepped(segment.start, segment.step, j - 1);
+    }
+};
+
+// What one pixel draws with: its texel index, and the light value its source
+// gets (Light::Level of the stepped sample and of the linear light, which
+// moves on by light_step per pixel from `linear` at the group's start).
 template <class Addressing, class Light>
-struct Group_Former {
-    typename Addressing::Lookup lookup;
+struct Pixel_Inputs {
+    const typename Addressing::Lookup& lookup;
     std::int32_t linear;
     std::int32_t light_step;
 
-    // Pixel j at the segment's start + j steps.
-    [[gnu::always_inline]] Group Stepped(const Segment& segment) const {
-        return Form(Ramp(segment.start.u, segment.step.u), Ramp(segment.start.v, segment.step.v),
-                    Ramp(segment.start.c, segment.step.c));
+    template <class Samples>
+    [[gnu::always_inline]] std::uint32_t Index(const Samples& samples, std::int32_t j) const {
+        const Sample at = samples(j);
+        return Addressing::Index(lookup, at.u, at.v);
     }
-
-    // The 256 x 256 loops take each pixel's texel index one pixel ahead of the
-    // stepping, so a later group lags: pixel 0 uses `first`, pixel j >= 1 the
-    // start + (j - 1) steps.
-    [[gnu::always_inline]] Group Lagging(const Segment& segment, const Sample& first) const {
-        const Sample& start = segment.start;
-        const Sample& step = segment.step;
-        return Form(With_First(Ramp(Wrapping_Subtract(start.u, step.u), step.u), first.u),
-                    With_First(Ramp(Wrapping_Subtract(start.v, step.v), step.v), first.v),
-                    With_First(Ramp(Wrapping_Subtract(start.c, step.c), step.c), first.c));
+    template <class Samples>
+    [[gnu::always_inline]] std::int32_t Light_Value(const Samples& samples, std::int32_t j) const {
+        return Light::Level(samples(j).c, static_cast<std::uint32_t>(Wrapping_Add_Times(linear, light_step, j)));
     }
-
-    [[gnu::always_inline]] Group Form(const Lanes& u, const Lanes& v, const Lanes& c) const {
-        const Lanes index = {Addressing::Indices(lookup, u.low, v.low), Addressing::Indices(lookup, u.high, v.high)};
-        const Lanes linear_light = Ramp(linear, light_step);
-        const Lanes light = {Light::Levels(c.low, linear_light.low), Light::Levels(c.high, linear_light.high)};
-        Group group;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(group.index), index.low);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(group.index + 4), index.high);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(group.light), light.low);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(group.light + 4), light.high);
-        return group;
+    // The light values of a stepped group's eight pixels, in lanes.
+    [[gnu::always_inline]] Lanes Light_Values(const Group_Stepped& samples) const {
+        return Light::Levels(samples.Light_Samples(), Ramp(linear, light_step));
     }
 };
 
 // One store per pixel; a keyed source leaves its skipped pixels alone.
-template <class Source, class Op, class Format, class Count>
-[[gnu::always_inline]] inline void Store_Singles(const Span_Context& span, const Group& group, std::int32_t first,
-                                                 Count count, std::uint16_t* out) {
+template <class Source, class Op, class Format, class Inputs, class Samples, class Count>
+[[gnu::always_inline]] inline void Store_Singles(const Span_Context& span, const Inputs& inputs,
+                                                 const Samples& samples, std::int32_t first, Count count,
+                                                 std::uint16_t* out) {
     for (std::int32_t j = first; j < count; ++j) {
-        const typename Source::Texel texel = Source::Fetch(span, group.index[j]);
+        const typename Source::Texel texel = Source::Fetch(span, inputs.Index(samples, j));
         if (Source::Skips(span, texel)) continue;
-        out[j] = Op::template Apply<Format>(Source::Colour(span, texel, group.light[j]), out[j]);
+        out[j] = Op::template Apply<Format>(Source::Colour(span, texel, inputs.Light_Value(samples, j)), out[j]);
     }
 }
 
 // Pairs as one 32-bit store each (first pixel in the low half), an odd last
 // pixel alone. out is 4-byte aligned.
-template <class Source, class Op, class Format, class Count>
-[[gnu::always_inline]] inline void Store_Pairs(const Span_Context& span, const Group& group, Count count,
-                                               std::uint16_t* out) {
+template <class Source, class Op, class Format, class Inputs, class Samples, class Count>
+[[gnu::always_inline]] inline void Store_Pairs(const Span_Context& span, const Inputs& inputs,
+                                               const Samples& samples, Count count, std::uint16_t* out) {
     static_assert(!Source::keyed, "a skipped pixel must leave its neighbour alone");
     auto colour = [&](std::int32_t j) -> std::uint32_t {
-        return Source::Colour(span, Source::Fetch(span, group.index[j]), group.light[j]);
+        return Source::Colour(span, Source::Fetch(span, inputs.Index(samples, j)), inputs.Light_Value(samples, j));
     };
     std::int32_t j = 0;
     for (; j + 1 < count; j += 2) {
@@ -254,10 +244,10 @@ template <class Source, class Op, class Format, class Count>
         const std::uint32_t result = Op::template Apply_Pair<Format>(colours, frame);
         std::memcpy(out + j, &result, sizeof result);
     }
-    Store_Singles<Source, Op, Format>(span, group, j, count, out);
+    Store_Singles<Source, Op, Format>(span, inputs, samples, j, count, out);
 }
 
-// Eight colours of a group, formed in lanes by a source that can (Colours_8),
+// Eight colours of a group formed in lanes by a source that can (Colours_8),
 // in one 16-byte store. Each lane takes the operation's single-pixel result.
 template <class Op, class Format>
 [[gnu::always_inline]] inline void Store_8(__m128i colours, std::uint16_t* out) {
@@ -267,23 +257,23 @@ template <class Op, class Format>
 }
 
 using Full_Group = std::integral_constant<std::int32_t, subdivision_pixels>;
-template <class Source, class Op, class Format, bool paired>
-[[gnu::always_inline]] inline void Store_Group(const Span_Context& span, const Group& group, std::int32_t count,
-                                               std::uint16_t* out) {
+template <class Source, class Op, class Format, bool paired, class Inputs, class Samples>
+[[gnu::always_inline]] inline void Store_Group(const Span_Context& span, const Inputs& inputs,
+                                               const Samples& samples, std::int32_t count, std::uint16_t* out) {
     if constexpr (paired) {
-        if (count == subdivision_pixels) Store_Pairs<Source, Op, Format>(span, group, Full_Group{}, out);
-        else Store_Pairs<Source, Op, Format>(span, group, count, out);
+        if (count == subdivision_pixels) Store_Pairs<Source, Op, Format>(span, inputs, samples, Full_Group{}, out);
+        else Store_Pairs<Source, Op, Format>(span, inputs, samples, count, out);
     } else if (count == subdivision_pixels) {
         if constexpr (requires { Source::Colours_8; }) {
             __m128i colours;
-            if (Source::Colours_8(span, group.light, colours)) {
+            if (Source::Colours_8(span, inputs.Light_Values(samples), colours)) {
                 Store_8<Op, Format>(colours, out);
                 return;
             }
         }
-        Store_Singles<Source, Op, Format>(span, group, 0, Full_Group{}, out);
+        Store_Singles<Source, Op, Format>(span, inputs, samples, 0, Full_Group{}, out);
     } else {
-        Store_Singles<Source, Op, Format>(span, group, 0, count, out);
+        Store_Singles<Source, Op, Format>(span, inputs, samples, 0, count, out);
     }
 }
 
@@ -294,13 +284,13 @@ template <class Source, class Op, class Format, bool paired>
 // below 1 (the overlay filler's empty lines) and draws nothing for them.
 template <class Source, class Op, class Addressing, class Format, class Light>
 void Draw_Span_Mapped(Span_Context& span, std::uint16_t* out) {
-    Group_Former<Addressing, Light> groups{Addressing::Load(span), span.light_fixed, span.light_step};
+    const typename Addressing::Lookup lookup = Addressing::Load(span);
+    Pixel_Inputs<Addressing, Light> inputs{lookup, span.light_fixed, span.light_step};
     Segment_Walk<false, Light> segments(span, Perspective_Point<false, Light>(span));
     for (std::int32_t left = span.length; left > 0;) {
         const std::int32_t count = left < subdivision_pixels ? left : subdivision_pixels;
-        const Group group = groups.Stepped(segments.Next());
-        Store_Group<Source, Op, Format, false>(span, group, count, out);
-        groups.linear = Wrapping_Add_Times(groups.linear, span.light_step, count);
+        Store_Group<Source, Op, Format, false>(span, inputs, Group_Stepped{segments.Next()}, count, out);
+        inputs.linear = Wrapping_Add_Times(inputs.linear, span.light_step, count);
         out += count;
         left -= count;
     }
@@ -309,10 +299,9 @@ void Draw_Span_Mapped(Span_Context& span, std::uint16_t* out) {
 
 // ---------------------------------------------------------------------------
 // Draw_Span_Mapped_256: the same subdivision over a 256 x 256 image, with
-// samples rounded to nearest even and later groups lagging
-// (Group_Former::Lagging): pixel 0 of a later group takes what the previous
-// group stepped to, or with exact_group_start the group's exact start, which
-// its pixel 1 repeats.
+// samples rounded to nearest even and later groups lagging (Group_Lagging):
+// pixel 0 of a later group takes what the previous group stepped to, or with
+// exact_group_start the group's exact start, which its pixel 1 repeats.
 // Unless the source is keyed, pixels go out in pairs as one 32-bit store: an
 // unaligned destination first gets one pixel alone at the exact start, and
 // the subdivision restarts at the next column. A keyed source stores pixel by
@@ -322,14 +311,15 @@ template <class Source, class Op, class Format, class Light, bool exact_group_st
 void Draw_Span_Mapped_256(Span_Context& span, std::uint16_t* out) {
     using Addressing = Addressing_256;
     constexpr bool paired = !Source::keyed;
-    Group_Former<Addressing, Light> groups{Addressing::Load(span), span.light_fixed, span.light_step};
+    const typename Addressing::Lookup lookup = Addressing::Load(span);
+    Pixel_Inputs<Addressing, Light> inputs{lookup, span.light_fixed, span.light_step};
     std::int32_t left = span.length;
     span.length = 0;
     Perspective_Point<true, Light> first(span);
     if (paired && (reinterpret_cast<std::uintptr_t>(out) & 3u) != 0) {
-        const Group alone = groups.Stepped({first.Exact(), Sample{}});
-        Store_Singles<Source, Op, Format>(span, alone, 0, 1, out);
-        groups.linear = Wrapping_Add(groups.linear, span.light_step);
+        const Group_Stepped alone{{first.Exact(), Sample{}}};
+        Store_Singles<Source, Op, Format>(span, inputs, alone, 0, 1, out);
+        inputs.linear = Wrapping_Add(inputs.linear, span.light_step);
         ++out;
         if (--left <= 0) return;
         first.Step_Pixel(span);
@@ -338,15 +328,15 @@ void Draw_Span_Mapped_256(Span_Context& span, std::uint16_t* out) {
     Segment_Walk<true, Light> segments(span, first);
     const std::int32_t count = left < subdivision_pixels ? left : subdivision_pixels;
     Segment segment = segments.Next();
-    Store_Group<Source, Op, Format, paired>(span, groups.Stepped(segment), count, out);
+    Store_Group<Source, Op, Format, paired>(span, inputs, Group_Stepped{segment}, count, out);
     Sample lag = Stepped(segment.start, segment.step, subdivision_pixels);  // where the stepping ended
     for (left -= count; left > 0;) {
         out += subdivision_pixels;
-        groups.linear = Wrapping_Add_Times(groups.linear, span.light_step, subdivision_pixels);
+        inputs.linear = Wrapping_Add_Times(inputs.linear, span.light_step, subdivision_pixels);
         const std::int32_t later_count = left < subdivision_pixels ? left : subdivision_pixels;
         segment = segments.Next();
-        const Group group = groups.Lagging(segment, exact_group_start ? segment.start : lag);
-        Store_Group<Source, Op, Format, paired>(span, group, later_count, out);
+        const Group_Lagging samples{segment, exact_group_start ? segment.start : lag};
+        Store_Group<Source, Op, Format, paired>(span, inputs, samples, later_count, out);
         lag = Stepped(segment.start, segment.step, subdivision_pixels - 1);
         left -= later_count;
     }

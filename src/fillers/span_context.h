@@ -5,7 +5,6 @@
 #define QUORVEL_SPAN_CONTEXT_H
 
 #include <cstdint>
-#include <emmintrin.h>
 
 #include "base/base.h"
 #include "faces/faces.h"
@@ -44,16 +43,21 @@ using Span_Loop = void (*)(Span_Context& span, std::uint16_t* destination);
 //   Exact(shade, r)      the light sample at an exact point, from the running
 //                        shade attribute and r = 1 / w; the pixels between
 //                        step towards the next one like u and v do;
-//   Levels(sampled, linear)  the light values four pixels' sources get, from
-//                        those stepped samples or from the linear light, which
-//                        the loops advance by light_step after every pixel.
+//   Level(sampled, linear)  the light value a pixel's source gets, from that
+//                        stepped sample or from the linear light, which the
+//                        loops advance by light_step after every pixel;
+//   Levels(sampled, linear)  the same for a group's pixels at once, in lanes.
 
 struct Light_None {
     static constexpr bool in_edges = false;
     static void Set_Up_Line(Span_Context&, const Edge_Line&, double) {}
     static void Advance(Span_Context&, float, std::uint32_t) {}
     static std::int32_t Exact(float, float) { return 0; }
-    static __m128i Levels(__m128i, __m128i) { return _mm_setzero_si128(); }
+    static std::int32_t Level(std::int32_t, std::uint32_t) { return 0; }
+    template <class Lanes>
+    static Lanes Levels(const Lanes&, const Lanes&) {
+        return Lanes{};
+    }
 };
 
 // Shade as a fourth float attribute beside w, u·w and v·w, sampled at the
@@ -66,7 +70,11 @@ struct Light_Float_Attribute {
         span.shade = line.shade_left;
     }
     static void Advance(Span_Context& span, float distance, std::uint32_t) { span.shade += span.dshade * distance; }
-    static __m128i Levels(__m128i sampled, __m128i) { return sampled; }
+    static std::int32_t Level(std::int32_t sampled, std::uint32_t) { return sampled; }
+    template <class Lanes>
+    static Lanes Levels(const Lanes& sampled, const Lanes&) {
+        return sampled;
+    }
 };
 // shade holds light x w: divided by w at every exact sample.
 struct Light_Perspective : Light_Float_Attribute {
@@ -89,7 +97,11 @@ struct Light_Linear {
         span.light_fixed = Wrapping_Add(span.light_fixed, Wrapping_Multiply(span.light_step, static_cast<std::int32_t>(distance)));
     }
     static std::int32_t Exact(float, float) { return 0; }
-    static __m128i Levels(__m128i, __m128i linear) { return linear; }
+    static std::int32_t Level(std::int32_t, std::uint32_t linear) { return static_cast<std::int32_t>(linear); }
+    template <class Lanes>
+    static Lanes Levels(const Lanes&, const Lanes& linear) {
+        return linear;
+    }
 };
 
 // ---------------------------------------------------------------------------
