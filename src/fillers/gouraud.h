@@ -5,8 +5,8 @@
 #ifndef QUORVEL_GOURAUD_H
 #define QUORVEL_GOURAUD_H
 
-#include <cstdint>
 #include <emmintrin.h>
+#include <cstdint>
 
 #include "fillers/mapped.h"
 #include "fillers/span_context.h"

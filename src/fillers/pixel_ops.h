@@ -6,8 +6,8 @@
 #ifndef QUORVEL_PIXEL_OPS_H
 #define QUORVEL_PIXEL_OPS_H
 
-#include <cstdint>
 #include <emmintrin.h>
+#include <cstdint>
 
 #include "base/base.h"
 #include "fillers/span_context.h"
