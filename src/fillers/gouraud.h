@@ -5,6 +5,7 @@
 #ifndef QUORVEL_GOURAUD_H
 #define QUORVEL_GOURAUD_H
 
+#include <emmintrin.h>
 #include <cstdint>
 
 #include "fillers/mapped.h"
@@ -34,6 +35,25 @@ struct Source_Shade_Level {
     static bool Skips(const Span_Context&, Texel) { return false; }
     static std::uint16_t Colour(const Span_Context& span, Texel, std::int32_t light) {
         return static_cast<std::uint16_t>(span.shade_table[Light_Level(light)] >> 16);
+    }
+    // Light moves slowly along a span, so the eight pixels of a group mostly
+    // share one or two levels: the group's first and last. Then its colours
+    // are two table reads and a select, in lanes. A steeper group holds other
+    // levels too and goes pixel by pixel (false).
+    [[gnu::always_inline]] static bool Colours_8(const Span_Context& span, const Lanes& light, __m128i& colours) {
+        const __m128i level_mask = _mm_set1_epi32(63);
+        const __m128i low = _mm_and_si128(_mm_srli_epi32(light.low, 8), level_mask);
+        const __m128i high = _mm_and_si128(_mm_srli_epi32(light.high, 8), level_mask);
+        const __m128i levels = _mm_packs_epi32(low, high);  // 0..63: no lane saturates
+        const std::int32_t first = _mm_cvtsi128_si32(low);
+        const std::int32_t last = _mm_extract_epi16(levels, 7);
+        const __m128i is_first = _mm_cmpeq_epi16(levels, _mm_set1_epi16(static_cast<short>(first)));
+        const __m128i is_last = _mm_cmpeq_epi16(levels, _mm_set1_epi16(static_cast<short>(last)));
+        if (_mm_movemask_epi8(_mm_or_si128(is_first, is_last)) != 0xFFFF) return false;
+        const __m128i first_colour = _mm_set1_epi16(static_cast<short>(span.shade_table[first] >> 16));
+        const __m128i last_colour = _mm_set1_epi16(static_cast<short>(span.shade_table[last] >> 16));
+        colours = _mm_or_si128(_mm_and_si128(is_first, first_colour), _mm_andnot_si128(is_first, last_colour));
+        return true;
     }
 };
 

@@ -153,10 +153,31 @@ class Segment_Walk {
 // The helpers are forced inline: GCC's -O2 inliner leaves some out of line,
 // and a call per pixel made the loops three to four times slower.
 
-// Pixel j at the segment's start + j steps.
+// Pixels 0-3 and 4-7 of a group in SSE2 lanes.
+struct Lanes {
+    __m128i low;
+    __m128i high;
+};
+
+// start + j steps for j = 0..7 by additions only: SSE2 has no 32-bit
+// multiply, and GCC emulates one when it vectorises the products. The steps
+// 0, s, 2s, 3s come from two shifted sums, the upper half 4s on (a shift,
+// which wraps like four additions), so every lane equals the scalar sum.
+[[gnu::always_inline]] inline Lanes Ramp(std::int32_t start, std::int32_t step) {
+    const __m128i steps = _mm_set1_epi32(step);
+    __m128i ramp = _mm_slli_si128(steps, 4);              // 0, s, s, s
+    ramp = _mm_add_epi32(ramp, _mm_slli_si128(ramp, 4));  // 0, s, 2s, 2s
+    ramp = _mm_add_epi32(ramp, _mm_slli_si128(ramp, 8));  // 0, s, 2s, 3s
+    const __m128i low = _mm_add_epi32(_mm_set1_epi32(start), ramp);
+    return {low, _mm_add_epi32(low, _mm_slli_epi32(steps, 2))};
+}
+
+// Pixel j at the segment's start + j steps; the light samples of all eight
+// at once in lanes, for a source that forms a group in lanes (Colours_8).
 struct Group_Stepped {
     Segment segment;
     [[gnu::always_inline]] Sample operator()(std::int32_t j) const { return Stepped(segment.start, segment.step, j); }
+    [[gnu::always_inline]] Lanes Light_Samples() const { return Ramp(segment.start.c, segment.step.c); }
 };
 
 // The 256 x 256 loops take each pixel's texel index one pixel ahead of the
@@ -187,6 +208,10 @@ struct Pixel_Inputs {
     template <class Samples>
     [[gnu::always_inline]] std::int32_t Light_Value(const Samples& samples, std::int32_t j) const {
         return Light::Level(samples(j).c, static_cast<std::uint32_t>(Wrapping_Add_Times(linear, light_step, j)));
+    }
+    // The light values of a stepped group's eight pixels, in lanes.
+    [[gnu::always_inline]] Lanes Light_Values(const Group_Stepped& samples) const {
+        return Light::Levels(samples.Light_Samples(), Ramp(linear, light_step));
     }
 };
 
@@ -222,6 +247,15 @@ template <class Source, class Op, class Format, class Inputs, class Samples, cla
     Store_Singles<Source, Op, Format>(span, inputs, samples, j, count, out);
 }
 
+// Eight colours of a group formed in lanes by a source that can (Colours_8),
+// in one 16-byte store. Each lane takes the operation's single-pixel result.
+template <class Op, class Format>
+[[gnu::always_inline]] inline void Store_8(__m128i colours, std::uint16_t* out) {
+    __m128i frame = _mm_setzero_si128();
+    if constexpr (Op::reads_destination) frame = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), Op::template Apply_8<Format>(colours, frame));
+}
+
 using Full_Group = std::integral_constant<std::int32_t, subdivision_pixels>;
 template <class Source, class Op, class Format, bool paired, class Inputs, class Samples>
 [[gnu::always_inline]] inline void Store_Group(const Span_Context& span, const Inputs& inputs,
@@ -229,9 +263,17 @@ template <class Source, class Op, class Format, bool paired, class Inputs, class
     if constexpr (paired) {
         if (count == subdivision_pixels) Store_Pairs<Source, Op, Format>(span, inputs, samples, Full_Group{}, out);
         else Store_Pairs<Source, Op, Format>(span, inputs, samples, count, out);
+    } else if (count == subdivision_pixels) {
+        if constexpr (requires { Source::Colours_8; }) {
+            __m128i colours;
+            if (Source::Colours_8(span, inputs.Light_Values(samples), colours)) {
+                Store_8<Op, Format>(colours, out);
+                return;
+            }
+        }
+        Store_Singles<Source, Op, Format>(span, inputs, samples, 0, Full_Group{}, out);
     } else {
-        if (count == subdivision_pixels) Store_Singles<Source, Op, Format>(span, inputs, samples, 0, Full_Group{}, out);
-        else Store_Singles<Source, Op, Format>(span, inputs, samples, 0, count, out);
+        Store_Singles<Source, Op, Format>(span, inputs, samples, 0, count, out);
     }
 }
 

@@ -6,6 +6,7 @@
 #ifndef QUORVEL_PIXEL_OPS_H
 #define QUORVEL_PIXEL_OPS_H
 
+#include <emmintrin.h>
 #include <cstdint>
 
 #include "base/base.h"
@@ -81,6 +82,10 @@ struct Op_Copy {
     static std::uint32_t Apply_Pair(std::uint32_t src, std::uint32_t) {
         return src;
     }
+    template <class Format>
+    static __m128i Apply_8(__m128i src, __m128i) {
+        return src;
+    }
 };
 
 // 50% blend: ((a & m) + (b & m)) >> 1.
@@ -98,6 +103,17 @@ struct Op_Blend {
     static std::uint32_t Apply_Pair(std::uint32_t src, std::uint32_t dst) {
         const std::uint64_t sum = std::uint64_t{src & Format::pair_mask} + (dst & Format::pair_mask);
         return static_cast<std::uint32_t>(sum >> 1);
+    }
+    // Eight single-pixel blends in 16-bit lanes. The masked sum needs a 17th
+    // bit, which a lane lacks: (a >> 1) + (b >> 1) + (a & b & 1) is the same
+    // halved sum without it.
+    template <class Format>
+    static __m128i Apply_8(__m128i src, __m128i dst) {
+        const __m128i mask = _mm_set1_epi16(static_cast<short>(Format::half_mask));
+        const __m128i a = _mm_and_si128(src, mask);
+        const __m128i b = _mm_and_si128(dst, mask);
+        const __m128i both_odd = _mm_and_si128(_mm_and_si128(a, b), _mm_set1_epi16(1));
+        return _mm_add_epi16(_mm_add_epi16(_mm_srli_epi16(a, 1), _mm_srli_epi16(b, 1)), both_odd);
     }
 };
 

@@ -45,7 +45,8 @@ using Span_Loop = void (*)(Span_Context& span, std::uint16_t* destination);
 //                        step towards the next one like u and v do;
 //   Level(sampled, linear)  the light value a pixel's source gets, from that
 //                        stepped sample or from the linear light, which the
-//                        loops advance by light_step after every pixel.
+//                        loops advance by light_step after every pixel;
+//   Levels(sampled, linear)  the same for a group's pixels at once, in lanes.
 
 struct Light_None {
     static constexpr bool in_edges = false;
@@ -53,6 +54,10 @@ struct Light_None {
     static void Advance(Span_Context&, float, std::uint32_t) {}
     static std::int32_t Exact(float, float) { return 0; }
     static std::int32_t Level(std::int32_t, std::uint32_t) { return 0; }
+    template <class Lanes>
+    static Lanes Levels(const Lanes&, const Lanes&) {
+        return Lanes{};
+    }
 };
 
 // Shade as a fourth float attribute beside w, u·w and v·w, sampled at the
@@ -66,6 +71,10 @@ struct Light_Float_Attribute {
     }
     static void Advance(Span_Context& span, float distance, std::uint32_t) { span.shade += span.dshade * distance; }
     static std::int32_t Level(std::int32_t sampled, std::uint32_t) { return sampled; }
+    template <class Lanes>
+    static Lanes Levels(const Lanes& sampled, const Lanes&) {
+        return sampled;
+    }
 };
 // shade holds light x w: divided by w at every exact sample.
 struct Light_Perspective : Light_Float_Attribute {
@@ -89,6 +98,10 @@ struct Light_Linear {
     }
     static std::int32_t Exact(float, float) { return 0; }
     static std::int32_t Level(std::int32_t, std::uint32_t linear) { return static_cast<std::int32_t>(linear); }
+    template <class Lanes>
+    static Lanes Levels(const Lanes&, const Lanes& linear) {
+        return linear;
+    }
 };
 
 // ---------------------------------------------------------------------------

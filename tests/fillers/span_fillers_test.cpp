@@ -41,8 +41,8 @@ const Ref_Filler fillers[] = {
 // A convex face inside the frame, increasing indices down its left side,
 // random depth, map coordinates (negative ones too, and large ones whose float
 // rounding shows in the texels) and light (past level 63 too; times w where
-// the face setup multiplies it).
-Prepared_Face Random_Face(std::mt19937& random, bool light_times_w) {
+// the face setup multiplies it). Light spreads over `levels` from `lowest` on.
+Prepared_Face Random_Face(std::mt19937& random, bool light_times_w, float lowest = 0.0f, float levels = 300.0f) {
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
     std::vector<float> angles(3 + random() % 4);
     for (float& angle : angles) angle = unit(random) * 6.2831853f;
@@ -53,7 +53,7 @@ Prepared_Face Random_Face(std::mt19937& random, bool light_times_w) {
     for (float angle : angles) {
         const float w = 0.05f + unit(random) * 2.0f;
         Add_Vertex(face, {std::clamp(cx + rx * std::cos(angle), 0.0f, 63.0f), std::clamp(cy + ry * std::sin(angle), 0.0f, 47.0f), w,
-                          (unit(random) * 2 - 1) * texels, (unit(random) * 2 - 1) * texels, unit(random) * 300 * 64 * (light_times_w ? w : 1)});
+                          (unit(random) * 2 - 1) * texels, (unit(random) * 2 - 1) * texels, (lowest + unit(random) * levels) * 64 * (light_times_w ? w : 1)});
     }
     return face;
 }
@@ -118,6 +118,29 @@ TEST(Span_Fillers, Every_Filler_Image_Kind_And_Depth_Matches_The_Reference) {
                                                      << depth << " round " << round;
                 }
             }
+}
+
+// The Gouraud fillers form a group of one or two light levels in lanes and a
+// steeper one pixel by pixel: light spread over a fraction of a level up to
+// forty gives groups of one, two and more levels (a third level only in the
+// upper four pixels too), and faces near the top wrap past level 63 to 0.
+TEST(Span_Fillers, Gouraud_Groups_Of_Few_Levels_Match_The_Reference) {
+    std::mt19937 random(77);
+    for (const Ref_Filler& filler : fillers) {
+        if (filler.source != S::Level) continue;
+        for (int depth : {15, 16})
+            for (int round = 0; round < 60; ++round) {
+                World world(depth, 1, false, 2, 1);
+                Randomise(random, world, filler);
+                const float spreads[] = {0.25f, 1.5f, 4.0f, 40.0f};
+                const float lowest = round % 3 == 0 ? 61.5f : float(random() % 60);
+                Prepared_Face face = Random_Face(random, true, lowest, spreads[round % 4]);
+                Random_Spans(random, world, face);
+                const std::vector<std::uint16_t> expected = Reference_Fill(filler, world, face);
+                world.Fill(filler.fill, face);
+                ASSERT_EQ(world.frame, expected) << filler.name << " depth " << depth << " round " << round;
+            }
+    }
 }
 
 // Random polygons of any vertex order (chains may run up and down), with
