@@ -202,8 +202,8 @@ static void Build_Checker(void) {
     checker_map.image = &checker_image.header;
 }
 
-static void Add_Faces(Example_Object* object, Host_Face* faces, Host_Face** list, uint32_t (*corners)[4],
-                      int32_t count, Host_Material* material, uint32_t first_vertex) {
+static void Add_Faces(Example_Object* object, Host_Face* faces, Host_Face** list, uint32_t (*corners)[4], int32_t count,
+                      Host_Material* material, uint32_t first_vertex) {
     int32_t f;
     int c;
     for (f = 0; f < count; ++f) {
@@ -303,7 +303,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "quorvel_c_host: cannot write %s\n", path);
         return 1;
     }
-    printf("quorvel_soft %d.%d.%d: wrote %s (%dx%d, %d overlay faces)\n", QUORVEL_VERSION_MAJOR,
-           QUORVEL_VERSION_MINOR, QUORVEL_VERSION_PATCH, path, Width, Height, (int)result);
+    printf("quorvel_soft %d.%d.%d: wrote %s (%dx%d, %d overlay faces)\n", QUORVEL_VERSION_MAJOR, QUORVEL_VERSION_MINOR,
+           QUORVEL_VERSION_PATCH, path, Width, Height, (int)result);
     return 0;
 }

@@ -57,7 +57,8 @@ const Scene_Options counted_options{16, {Counted_Allocate, Counted_Reallocate, C
 void Expect_No_Allocations(const char* what) {
     const std::uint64_t calls = memory_counts.allocations + memory_counts.releases;
     if (calls == 0) return;
-    std::fprintf(stderr, "quorvel-bench: %s: %llu host memory calls after the first frame; pools must not grow per frame\n",
+    std::fprintf(stderr,
+                 "quorvel-bench: %s: %llu host memory calls after the first frame; pools must not grow per frame\n",
                  what, static_cast<unsigned long long>(calls));
     std::abort();
 }
@@ -69,8 +70,8 @@ std::int32_t Faces_In_Lists() {
 // Rates are per second of CPU time; the console adds the "/s".
 void Set_Frame_Counters(benchmark::State& state, Size size, std::int32_t faces) {
     state.counters["frames"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["Mpixels"] = benchmark::Counter(double(size.width) * size.height / 1e6,
-                                                   benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["Mpixels"] =
+        benchmark::Counter(double(size.width) * size.height / 1e6, benchmark::Counter::kIsIterationInvariantRate);
     state.counters["faces"] = double(faces);
 }
 
@@ -195,14 +196,22 @@ constexpr Filler_Case filler_cases[] = {
 Map* Make_Map(Scene& scene, Map_Kind kind) {
     const std::int32_t depth = scene.Pixel_Depth();
     switch (kind) {
-    case Map_Kind::None: return nullptr;
-    case Map_Kind::Texels: return scene.Add_Map(Map::Texels_16(Checker_Tiles(256), depth));
-    case Map_Kind::Texels_General: return scene.Add_Map(Map::Texels_16(Red_Bricks(), depth));
-    case Map_Kind::Texels_Keyed: return scene.Add_Map(Map::Texels_16(Grey_Fence(256), depth));
-    case Map_Kind::Texels_Glow: return scene.Add_Map(Map::Texels_16(Orange_Glow(256), depth));
-    case Map_Kind::Palette: return scene.Add_Map(Map::Palette(Quantise(Blue_Marble(256))));
-    case Map_Kind::Palette_Keyed: return scene.Add_Map(Map::Palette(Quantise(Brass_Fence(256))));
-    case Map_Kind::Palette_Glow: return scene.Add_Map(Map::Palette(Quantise(Blue_Glow(256))));
+        case Map_Kind::None:
+            return nullptr;
+        case Map_Kind::Texels:
+            return scene.Add_Map(Map::Texels_16(Checker_Tiles(256), depth));
+        case Map_Kind::Texels_General:
+            return scene.Add_Map(Map::Texels_16(Red_Bricks(), depth));
+        case Map_Kind::Texels_Keyed:
+            return scene.Add_Map(Map::Texels_16(Grey_Fence(256), depth));
+        case Map_Kind::Texels_Glow:
+            return scene.Add_Map(Map::Texels_16(Orange_Glow(256), depth));
+        case Map_Kind::Palette:
+            return scene.Add_Map(Map::Palette(Quantise(Blue_Marble(256))));
+        case Map_Kind::Palette_Keyed:
+            return scene.Add_Map(Map::Palette(Quantise(Brass_Fence(256))));
+        case Map_Kind::Palette_Glow:
+            return scene.Add_Map(Map::Palette(Quantise(Blue_Glow(256))));
     }
     return nullptr;
 }

@@ -59,10 +59,14 @@ enum class Mode { Flat, Gouraud, Map, Map_Blend };
 constexpr Mode modes[] = {Mode::Flat, Mode::Gouraud, Mode::Map, Mode::Map_Blend};
 const char* Mode_Name(Mode mode) {
     switch (mode) {
-    case Mode::Flat: return "flat";
-    case Mode::Gouraud: return "gouraud";
-    case Mode::Map: return "map";
-    case Mode::Map_Blend: return "map_blend";
+        case Mode::Flat:
+            return "flat";
+        case Mode::Gouraud:
+            return "gouraud";
+        case Mode::Map:
+            return "map";
+        case Mode::Map_Blend:
+            return "map_blend";
     }
     return "";
 }
@@ -196,13 +200,15 @@ public:
         std::vector<GLuint> indices;
         for (const Mesh_Face& face : mesh.data.faces)
             for (std::size_t k = 1; k + 1 < face.corners.size(); ++k)
-                indices.insert(indices.end(), {face.corners[0].vertex, face.corners[k].vertex, face.corners[k + 1].vertex});
+                indices.insert(indices.end(),
+                               {face.corners[0].vertex, face.corners[k].vertex, face.corners[k + 1].vertex});
         index_count_ = GLsizei(indices.size());
         glGenBuffers(2, buffers_);
         glBindBuffer(GL_ARRAY_BUFFER, buffers_[0]);
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(GLfloat)), vertices.data(), GL_STATIC_DRAW);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_[1]);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(GLuint)), indices.data(), GL_STATIC_DRAW);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(GLuint)), indices.data(),
+                     GL_STATIC_DRAW);
         constexpr GLsizei stride = 8 * sizeof(GLfloat);
         glEnableClientState(GL_VERTEX_ARRAY);
         glVertexPointer(3, GL_FLOAT, stride, nullptr);
@@ -358,8 +364,8 @@ void Check_Memory_Calls(const std::string& what, std::uint64_t news) {
 }
 
 void Run_Scene(const Bench_Mesh& mesh, Mode mode, Size size, const Options& options) {
-    const std::string name = mesh.name + "/" + Mode_Name(mode) + "/" + std::to_string(size.width) + "x" +
-                             std::to_string(size.height);
+    const std::string name =
+        mesh.name + "/" + Mode_Name(mode) + "/" + std::to_string(size.width) + "x" + std::to_string(size.height);
     if (name.find(options.filter) == std::string::npos) return;
     Quorvel_Scene quorvel(mesh, mode, size);
     // The turn's largest frames grow the pools before anything is measured.
@@ -403,10 +409,11 @@ void Run_First_Frame(const Bench_Mesh& mesh, const Options& options) {
         quorvel.Draw(1);
         steady.push_back(Batch_Ms([&](int n) { quorvel.Draw(n); }, 2, 3));
     }
-    std::printf("\nFirst frame, %s (%zu triangles), flat, 640x480: %.2f ms against %.2f ms steady (%.2fx), "
-                "%llu host memory calls\n",
-                mesh.name.c_str(), mesh.triangles, Median(first), Median(steady), Median(first) / Median(steady),
-                static_cast<unsigned long long>(calls));
+    std::printf(
+        "\nFirst frame, %s (%zu triangles), flat, 640x480: %.2f ms against %.2f ms steady (%.2fx), "
+        "%llu host memory calls\n",
+        mesh.name.c_str(), mesh.triangles, Median(first), Median(steady), Median(first) / Median(steady),
+        static_cast<unsigned long long>(calls));
 }
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -415,12 +422,19 @@ bool Parse(int argc, char** argv, Options& options) {
     options.folder = env != nullptr ? env : std::string(home != nullptr ? home : ".") + "/.cache/quorvel-meshes";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const auto value = [&](const char* flag) { return arg.rfind(flag, 0) == 0 ? arg.substr(std::strlen(flag)) : std::string(); };
-        if (!value("--meshes=").empty()) options.folder = value("--meshes=");
-        else if (!value("--filter=").empty()) options.filter = value("--filter=");
-        else if (!value("--rounds=").empty()) options.rounds = std::max(1, std::atoi(value("--rounds=").c_str()));
-        else if (!value("--batch=").empty()) options.batch_seconds = std::atof(value("--batch=").c_str());
-        else if (arg == "--no-peer") options.peer = false;
+        const auto value = [&](const char* flag) {
+            return arg.rfind(flag, 0) == 0 ? arg.substr(std::strlen(flag)) : std::string();
+        };
+        if (!value("--meshes=").empty())
+            options.folder = value("--meshes=");
+        else if (!value("--filter=").empty())
+            options.filter = value("--filter=");
+        else if (!value("--rounds=").empty())
+            options.rounds = std::max(1, std::atoi(value("--rounds=").c_str()));
+        else if (!value("--batch=").empty())
+            options.batch_seconds = std::atof(value("--batch=").c_str());
+        else if (arg == "--no-peer")
+            options.peer = false;
         else {
             std::fprintf(stderr,
                          "usage: quorvel-peer-bench [--meshes=FOLDER] [--filter=TEXT] [--rounds=N] [--batch=SECONDS] "

@@ -103,8 +103,7 @@ Options Parse(int argc, char** argv) {
             o.output = value();
             if (!Can_Write_Frame(o.output))
                 Fail(a + ": cannot write '" + o.output + "': name the file " + frame_extensions);
-        }
-        else if (a == "--scene") {
+        } else if (a == "--scene") {
             o.scene_name = value();
             o.scene_given = true;
         } else if (a == "--size") {
@@ -122,29 +121,36 @@ Options Parse(int argc, char** argv) {
         } else if (a == "--depth") {
             o.depth = Whole("--depth", value());
             if (o.depth != 15 && o.depth != 16) Fail("--depth: must be 15 or 16");
-        } else if (a == "--orbit") o.orbit = Number(a, value());
+        } else if (a == "--orbit")
+            o.orbit = Number(a, value());
         else if (a == "--pitch") {
             o.pitch = Number(a, value());
             if (!(o.pitch >= -steepest_pitch && o.pitch <= steepest_pitch)) Fail("--pitch: must be -89..89 degrees");
-        }
-        else if (a == "--distance") {
+        } else if (a == "--distance") {
             o.distance = Number(a, value());
             if (!(*o.distance > 0.0f)) Fail("--distance: must be positive");
         } else if (a == "--frames") {
             o.frames = Whole(a, value());
             if (o.frames < 1 || o.frames > 100000) Fail("--frames: must be 1..100000");
-        } else if (a == "--time") o.time = Number(a, value());
-        else if (a == "--no-clear") o.clear = false;
-        else if (a == "--unlit") o.lit = false;
-        else if (a == "--two-sided") o.two_sided = true;
+        } else if (a == "--time")
+            o.time = Number(a, value());
+        else if (a == "--no-clear")
+            o.clear = false;
+        else if (a == "--unlit")
+            o.lit = false;
+        else if (a == "--two-sided")
+            o.two_sided = true;
         else if (a == "--pick") {
             const std::string& text = value();
             const std::size_t comma = text.find(',');
             if (comma == std::string::npos) Fail("--pick: expected X,Y, got '" + text + "'");
             o.pick = std::pair{Number(a, text.substr(0, comma)), Number(a, text.substr(comma + 1))};
-        } else if (!a.empty() && a[0] == '-') Fail("unknown option '" + a + "' (see --help)");
-        else if (o.mesh_path.empty()) o.mesh_path = a;
-        else Fail("more than one mesh given: '" + o.mesh_path + "' and '" + a + "'");
+        } else if (!a.empty() && a[0] == '-')
+            Fail("unknown option '" + a + "' (see --help)");
+        else if (o.mesh_path.empty())
+            o.mesh_path = a;
+        else
+            Fail("more than one mesh given: '" + o.mesh_path + "' and '" + a + "'");
     }
     if (!o.mesh_path.empty() && o.scene_given) Fail("give a mesh or --scene, not both");
     if (o.mesh_path.empty() && o.two_sided) Fail("--two-sided applies to a mesh file only");
@@ -174,7 +180,8 @@ void Fill_Checkerboard(Frame& frame) {
     const std::uint16_t pixels[2] = {Pack_Pixel(light, frame.pixel_depth), Pack_Pixel(dark, frame.pixel_depth)};
     for (std::int32_t y = 0; y < frame.height; ++y)
         for (std::int32_t x = 0; x < frame.width; ++x)
-            frame.pixels[std::size_t(y) * std::size_t(frame.width) + std::size_t(x)] = pixels[((x >> 3) ^ (y >> 3)) & 1];
+            frame.pixels[std::size_t(y) * std::size_t(frame.width) + std::size_t(x)] =
+                pixels[((x >> 3) ^ (y >> 3)) & 1];
 }
 
 // Renders one frame; says so when the library ran out of memory for edges.
@@ -245,8 +252,7 @@ int Run(const Options& o) {
         // Centre the mesh on the origin and scale it to radius 1.
         const float radius = mesh.Sphere_Radius() > 0.0f ? mesh.Sphere_Radius() : 1.0f;
         const float scale = 1.0f / radius;
-        scene.Add_Object(Base_Name(o.mesh_path), &mesh,
-                         {Scaling(scale, scale, scale), mesh.Sphere_Centre() * -scale});
+        scene.Add_Object(Base_Name(o.mesh_path), &mesh, {Scaling(scale, scale, scale), mesh.Sphere_Centre() * -scale});
         Add_Standard_Lights(scene);
         Camera& camera = scene.Get_Camera();
         camera.Set_Viewport({0, 0, width, height});
@@ -274,15 +280,17 @@ int Run(const Options& o) {
         std::string error;
         const std::string path = Frame_Path(output, i + 1, o.frames);
         if (!Write_Frame(path, frame, error)) Fail(error);
-        if (o.frames > 1 && terminal) std::fprintf(stderr, "\rframe %d/%d  %s", int(i + 1), int(o.frames), path.c_str());
+        if (o.frames > 1 && terminal)
+            std::fprintf(stderr, "\rframe %d/%d  %s", int(i + 1), int(o.frames), path.c_str());
         if (i == 0 && o.pick) {
             const Pick_Result hit = scene.Pick(o.pick->first, o.pick->second);
             // A mesh's host faces are the file's faces less those dropped,
             // with large ones split into fans: name the file's face.
-            const bool file_face = hit.object != nullptr && mesh_of_file != nullptr && hit.object->mesh == mesh_of_file &&
-                                   hit.face >= 0 && hit.face < mesh_of_file->Face_Count();
-            const long face = file_face ? long(report.file_faces[mesh_of_file->Data_Face(std::size_t(hit.face))])
-                                        : long(hit.face);
+            const bool file_face = hit.object != nullptr && mesh_of_file != nullptr &&
+                                   hit.object->mesh == mesh_of_file && hit.face >= 0 &&
+                                   hit.face < mesh_of_file->Face_Count();
+            const long face =
+                file_face ? long(report.file_faces[mesh_of_file->Data_Face(std::size_t(hit.face))]) : long(hit.face);
             if (hit.object != nullptr)
                 std::printf("pick %g,%g: object '%s' face %ld%s depth %g\n", double(o.pick->first),
                             double(o.pick->second), scene.Name(*hit.object).c_str(), face,
@@ -296,8 +304,9 @@ int Run(const Options& o) {
     if (o.frames == 1)
         std::printf("wrote %s (%dx%d, %d-bit)\n", output.c_str(), int(width), int(height), int(o.depth));
     else
-        std::printf("wrote %d frames %s .. %s (%dx%d, %d-bit)\n", int(o.frames), Frame_Path(output, 1, o.frames).c_str(),
-                    Frame_Path(output, o.frames, o.frames).c_str(), int(width), int(height), int(o.depth));
+        std::printf("wrote %d frames %s .. %s (%dx%d, %d-bit)\n", int(o.frames),
+                    Frame_Path(output, 1, o.frames).c_str(), Frame_Path(output, o.frames, o.frames).c_str(), int(width),
+                    int(height), int(o.depth));
     return 0;
 }
 

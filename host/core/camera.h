@@ -24,7 +24,7 @@ struct Viewport {
 // and pick; the record sits first so the pointer it passes is the node's.
 struct Camera_Node {
     Host_Camera_Object record;
-    Camera*            camera;
+    Camera* camera;
 };
 
 // Outcode of a point in (baked) camera space against the six planes; a point
@@ -72,17 +72,17 @@ public:
     float Tan_Half_Y() const { return tan_half_y_; }
 
 private:
-    Camera_Node       node_;
+    Camera_Node node_;
     Camera_Operations operations_{};
-    Host_Camera       record_{};
-    Vec3              eye_{0, 0, -5};
-    Vec3              target_{0, 0, 0};
-    Vec3              forward_{0, 0, 1}, up_{0, 1, 0}, right_{1, 0, 0};
-    float             fov_y_degrees_ = 60.0f;
-    Viewport          viewport_;
-    float             near_z_ = 0.5f, far_z_ = 1000.0f;
-    float             tan_half_x_ = 1.0f, tan_half_y_ = 1.0f;
-    Transform         world_to_view_, world_to_camera_;
+    Host_Camera record_{};
+    Vec3 eye_{0, 0, -5};
+    Vec3 target_{0, 0, 0};
+    Vec3 forward_{0, 0, 1}, up_{0, 1, 0}, right_{1, 0, 0};
+    float fov_y_degrees_ = 60.0f;
+    Viewport viewport_;
+    float near_z_ = 0.5f, far_z_ = 1000.0f;
+    float tan_half_x_ = 1.0f, tan_half_y_ = 1.0f;
+    Transform world_to_view_, world_to_camera_;
 };
 
 }  // namespace quorvel_host

@@ -94,10 +94,9 @@ Palette_Image Quantise(const Image& image) {
         }
         if (best < 0) break;
         Box box = boxes[std::size_t(best)];
-        std::stable_sort(colours.begin() + std::ptrdiff_t(box.begin), colours.begin() + std::ptrdiff_t(box.end),
-                         [c = best_channel](const Colour_Count& a, const Colour_Count& b) {
-                             return a.Channel(c) < b.Channel(c);
-                         });
+        std::stable_sort(
+            colours.begin() + std::ptrdiff_t(box.begin), colours.begin() + std::ptrdiff_t(box.end),
+            [c = best_channel](const Colour_Count& a, const Colour_Count& b) { return a.Channel(c) < b.Channel(c); });
         std::uint64_t total = 0;
         for (std::size_t i = box.begin; i < box.end; ++i) total += colours[i].count;
         std::uint64_t running = 0;

@@ -29,12 +29,25 @@ inline void Sin_Cos(double angle, double& sine, double& cosine) {
     s *= r;
     // Which quadrant the reduction removed decides the swap and the signs.
     const double q = turns - 4.0 * std::floor(turns / 4.0);
-    if (q == 0.0) { sine = s; cosine = c; }
-    else if (q == 1.0) { sine = c; cosine = -s; }
-    else if (q == 2.0) { sine = -s; cosine = -c; }
-    else { sine = -c; cosine = s; }
+    if (q == 0.0) {
+        sine = s;
+        cosine = c;
+    } else if (q == 1.0) {
+        sine = c;
+        cosine = -s;
+    } else if (q == 2.0) {
+        sine = -s;
+        cosine = -c;
+    } else {
+        sine = -c;
+        cosine = s;
+    }
 }
-inline double Tan(double angle) { double s, c; Sin_Cos(angle, s, c); return s / c; }
+inline double Tan(double angle) {
+    double s, c;
+    Sin_Cos(angle, s, c);
+    return s / c;
+}
 inline double Radians(double degrees) { return degrees * (pi / 180.0); }
 
 struct Vec3 {
@@ -61,8 +74,7 @@ struct Mat3 {
 };
 
 inline Vec3 operator*(const Mat3& a, Vec3 v) {
-    return {a.m[0][0] * v.x + a.m[0][1] * v.y + a.m[0][2] * v.z,
-            a.m[1][0] * v.x + a.m[1][1] * v.y + a.m[1][2] * v.z,
+    return {a.m[0][0] * v.x + a.m[0][1] * v.y + a.m[0][2] * v.z, a.m[1][0] * v.x + a.m[1][1] * v.y + a.m[1][2] * v.z,
             a.m[2][0] * v.x + a.m[2][1] * v.y + a.m[2][2] * v.z};
 }
 

@@ -39,7 +39,7 @@ struct Mesh_Data {
 // face points at, so the host needs no global to reach them.
 struct Face_Test_Record {
     Host_Face_Visibility visibility;
-    Host_Services*       services;
+    Host_Services* services;
 };
 
 class Mesh {

@@ -55,8 +55,8 @@ void QUORVEL_CDECL Update(Host_Object* object) {
     Scene_Object& o = As_Object(object);
     Transform animated = o.local;
     if (o.spin.degrees_per_second != 0.0f)
-        animated.linear =
-            o.local.linear * Rotation(Normalise(o.spin.axis), Radians(double(o.spin.degrees_per_second) * o.scene->Time()));
+        animated.linear = o.local.linear * Rotation(Normalise(o.spin.axis),
+                                                    Radians(double(o.spin.degrees_per_second) * o.scene->Time()));
     // Parents are always updated before their children: every walk of the
     // library visits an object before its child list.
     o.world = o.parent != nullptr ? o.parent->world * animated : animated;
@@ -103,7 +103,8 @@ void QUORVEL_CDECL Transform_Vertices(Host_Object* source, Host_Object* object, 
         services.camera_vertices[base + i] = {p.x, p.y, p.z, 0.0f};
         services.vertex_outcodes[base + i] = Outcode(p, scene->near_z, scene->far_z);
         if (lit)
-            services.vertex_lights[base + i].light = owner.Light_Value(Normalise(normal_to_world * mesh->Vertex_Normal(i)));
+            services.vertex_lights[base + i].light =
+                owner.Light_Value(Normalise(normal_to_world * mesh->Vertex_Normal(i)));
     }
     // The face test and the depth plane read the normals in camera space;
     // they follow this object's placement until the next op9 of the mesh.
@@ -185,8 +186,7 @@ Mesh& Scene::Add_Mesh(const Mesh_Data& data) {
     return mesh;
 }
 
-Scene_Object& Scene::New_Object(const std::string& name, Mesh* mesh, const Transform& placement,
-                                Scene_Object* parent) {
+Scene_Object& Scene::New_Object(const std::string& name, Mesh* mesh, const Transform& placement, Scene_Object* parent) {
     Scene_Object& o = objects_.emplace_back();
     o = Scene_Object{};
     o.record.info = &o.info;
@@ -208,15 +208,16 @@ Scene_Object& Scene::New_Object(const std::string& name, Mesh* mesh, const Trans
         while (*link != nullptr) link = &(*link)->next_sibling;
         *link = &o.record;
     } else {
-        if (last_top_level_ != nullptr) last_top_level_->record.next_object = &o.record;
-        else record_.first_object = &o.record;
+        if (last_top_level_ != nullptr)
+            last_top_level_->record.next_object = &o.record;
+        else
+            record_.first_object = &o.record;
         last_top_level_ = &o;
     }
     return o;
 }
 
-Scene_Object& Scene::Add_Object(const std::string& name, Mesh* mesh, const Transform& placement,
-                                Scene_Object* parent) {
+Scene_Object& Scene::Add_Object(const std::string& name, Mesh* mesh, const Transform& placement, Scene_Object* parent) {
     return New_Object(name, mesh, placement, parent);
 }
 
@@ -227,8 +228,7 @@ Scene_Object& Scene::Add_Instance(const std::string& name, Scene_Object& origina
     return o;
 }
 
-Scene_Object& Scene::Add_Group(const std::string& name, Mesh* mesh, const Transform& placement,
-                               Scene_Object* parent) {
+Scene_Object& Scene::Add_Group(const std::string& name, Mesh* mesh, const Transform& placement, Scene_Object* parent) {
     Scene_Object& o = New_Object(name, mesh, placement, parent);
     o.info.is_group = 1;
     return o;
@@ -240,8 +240,7 @@ Scene_Object* Scene::Group_Of(Scene_Object& object) {
     return o;
 }
 
-Scene_Object& Scene::Add_Member(const std::string& name, Mesh* mesh, const Transform& placement,
-                                Scene_Object& parent) {
+Scene_Object& Scene::Add_Member(const std::string& name, Mesh* mesh, const Transform& placement, Scene_Object& parent) {
     if (Scene_Object* group = Group_Of(parent); group != nullptr && mesh != nullptr) {
         std::set<const Mesh*> used;
         // The group's own mesh and every member's, depth first.

@@ -33,16 +33,16 @@ struct Spin {
 // The library hands the host its Host_Object pointers back; the record sits
 // first so that a pointer to it is a pointer to the whole object.
 struct Scene_Object {
-    Host_Object      record;
+    Host_Object record;
     Host_Object_Info info;
-    Scene*           scene;
-    Scene_Object*    parent;
-    Scene_Object*    source;  // whose mesh this object draws (op5): itself or the instanced object
-    Mesh*            mesh;
-    Transform        local;   // placement relative to the parent
-    Spin             spin;
-    Transform        world;   // updated by op3
-    std::uint32_t    id;      // index into the scene's names
+    Scene* scene;
+    Scene_Object* parent;
+    Scene_Object* source;  // whose mesh this object draws (op5): itself or the instanced object
+    Mesh* mesh;
+    Transform local;  // placement relative to the parent
+    Spin spin;
+    Transform world;   // updated by op3
+    std::uint32_t id;  // index into the scene's names
 };
 
 struct Directional_Light {

@@ -54,22 +54,22 @@ private:
 // Everything a material can say; the scene turns it into a host record and
 // asks the library for its render state.
 struct Material_Settings {
-    std::int32_t mode = 0;           // 0 unlit, 1 and 2 lit through the shade table
-    Rgb colour{200, 200, 200};       // the flat colour (mode 0 without a map)
-    Rgb ambient{64, 64, 64};         // the lit colours (modes 1 and 2)
+    std::int32_t mode = 0;      // 0 unlit, 1 and 2 lit through the shade table
+    Rgb colour{200, 200, 200};  // the flat colour (mode 0 without a map)
+    Rgb ambient{64, 64, 64};    // the lit colours (modes 1 and 2)
     Rgb diffuse{200, 200, 200};
     Rgb specular{0, 0, 0};
     Rgb tint{255, 255, 255};
-    std::int32_t shininess = 0;      // percent
+    std::int32_t shininess = 0;  // percent
     std::int32_t shininess_strength = 0;
-    std::int32_t transparency = 0;   // 0 opaque, 50 half blend, other = transparent
-    std::int32_t kind = 0;           // 1 keyed, 2 additive, 10 square overlay, 11 square
+    std::int32_t transparency = 0;  // 0 opaque, 50 half blend, other = transparent
+    std::int32_t kind = 0;          // 1 keyed, 2 additive, 10 square overlay, 11 square
     Map* map = nullptr;
     // The render-state call's arguments: by default the library reads the
     // mode from the record and recomputes the flags from the material.
     std::int32_t mode_argument = std::int32_t(Mode_From_Material);
     std::uint32_t flags_argument = Flags_From_Material;
-    bool two_sided = false;          // faces are drawn from both sides
+    bool two_sided = false;  // faces are drawn from both sides
 };
 
 class Material {

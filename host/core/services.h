@@ -15,9 +15,9 @@ namespace quorvel_host {
 // The memory functions the library allocates through; a host with its own
 // allocator passes its functions here.
 struct Memory_Functions {
-    Allocate_Function   allocate;
+    Allocate_Function allocate;
     Reallocate_Function reallocate;
-    Release_Function    release;
+    Release_Function release;
 };
 // The C library's calloc, realloc and free.
 Memory_Functions Plain_Memory();

@@ -5,8 +5,7 @@
 
 namespace quorvel_host {
 
-void Add_Quad(Mesh_Data& data, Vec3 centre, Vec3 right, Vec3 up, Material* material, float u_repeat,
-              float v_repeat) {
+void Add_Quad(Mesh_Data& data, Vec3 centre, Vec3 right, Vec3 up, Material* material, float u_repeat, float v_repeat) {
     const std::uint32_t first = std::uint32_t(data.positions.size());
     // Top left, top right, bottom right, bottom left: clockwise from the front.
     data.positions.push_back(centre - right + up);
@@ -89,9 +88,12 @@ Mesh_Data Sphere(float radius, int slices, int stacks, Material* material) {
             const float v0 = float(i) / float(stacks), v1 = float(i + 1) / float(stacks);
             const Mesh_Corner tl{at(i, j), u0, v0}, tr{at(i, j + 1), u1, v0};
             const Mesh_Corner br{at(i + 1, j + 1), u1, v1}, bl{at(i + 1, j), u0, v1};
-            if (i == 0) data.faces.push_back({{tl, br, bl}, material});
-            else if (i == stacks - 1) data.faces.push_back({{tl, tr, br}, material});
-            else data.faces.push_back({{tl, tr, br, bl}, material});
+            if (i == 0)
+                data.faces.push_back({{tl, br, bl}, material});
+            else if (i == stacks - 1)
+                data.faces.push_back({{tl, tr, br}, material});
+            else
+                data.faces.push_back({{tl, tr, br, bl}, material});
         }
     return data;
 }

@@ -27,17 +27,17 @@ namespace {
 // Maps and materials the scenes share.
 struct Kit {
     Scene& scene;
-    Map* checker_256 = nullptr;   // 16-bit, the 256 x 256 loops
-    Map* bricks = nullptr;        // 16-bit, 128 x 64: general addressing
-    Map* crate = nullptr;         // 16-bit, 64 x 64
-    Map* fence = nullptr;         // 16-bit with colour key
-    Map* glow = nullptr;          // 16-bit, black rim
-    Map* rings = nullptr;         // 16-bit with colour key
-    Map* badge = nullptr;         // 16-bit, opaque: overlay squares draw every texel
-    Map* stone_256 = nullptr;     // palette, 256 x 256
-    Map* marble = nullptr;        // palette, 128 x 128
-    Map* fence_palette = nullptr; // palette with index 0 holes
-    Map* glow_palette = nullptr;  // palette
+    Map* checker_256 = nullptr;    // 16-bit, the 256 x 256 loops
+    Map* bricks = nullptr;         // 16-bit, 128 x 64: general addressing
+    Map* crate = nullptr;          // 16-bit, 64 x 64
+    Map* fence = nullptr;          // 16-bit with colour key
+    Map* glow = nullptr;           // 16-bit, black rim
+    Map* rings = nullptr;          // 16-bit with colour key
+    Map* badge = nullptr;          // 16-bit, opaque: overlay squares draw every texel
+    Map* stone_256 = nullptr;      // palette, 256 x 256
+    Map* marble = nullptr;         // palette, 128 x 128
+    Map* fence_palette = nullptr;  // palette with index 0 holes
+    Map* glow_palette = nullptr;   // palette
 
     explicit Kit(Scene& s) : scene(s) {
         const std::int32_t depth = s.Pixel_Depth();
@@ -130,8 +130,7 @@ void Build_Showcase(Scene& scene, std::int32_t width, std::int32_t height) {
     camera.Look_At({0.0f, 8.0f, -7.5f}, {0.0f, 0.0f, 4.6f});
 
     // Floor from behind the eye to beyond the wall; wall wider than the view.
-    scene.Add_Object("floor", &scene.Add_Mesh(Floor(60.0f, 50.0f, 10, 7.5f, kit.Mapped(kit.checker_256))),
-                     At(0, 0, 5));
+    scene.Add_Object("floor", &scene.Add_Mesh(Floor(60.0f, 50.0f, 10, 7.5f, kit.Mapped(kit.checker_256))), At(0, 0, 5));
     scene.Add_Object("wall", &scene.Add_Mesh(Pane(48.0f, 12.0f, kit.Mapped(kit.bricks), 6, 8.0f)), At(0, 6, 15));
 
     // Four rows of five, far to near; farther rows are built larger so that
@@ -144,7 +143,7 @@ void Build_Showcase(Scene& scene, std::int32_t width, std::int32_t height) {
     };
     Material_Settings random_colour;  // transparency 30 in mode 0 matches no row: random colours
     random_colour.transparency = 30;
-    Material_Settings random_glass;   // a mode beyond 2 with transparency: random colours, blended
+    Material_Settings random_glass;  // a mode beyond 2 with transparency: random colours, blended
     random_glass.mode = 5;
     random_glass.transparency = 30;
     random_glass.two_sided = true;
@@ -196,8 +195,7 @@ void Build_Showcase(Scene& scene, std::int32_t width, std::int32_t height) {
                      &scene.Add_Mesh(Pane(1.5f, 1.6f, kit.Lit_Mapped(kit.fence_palette, 50, 1, 1, true))),
                      slot(3, 0, 0.8f));
     scene.Add_Object("additive", &scene.Add_Mesh(Pane(1.6f, 1.6f, kit.Mapped(kit.glow, 0, 2, true))), slot(3, 1, 0.8f));
-    scene.Add_Object("lit additive",
-                     &scene.Add_Mesh(Pane(1.6f, 1.6f, kit.Lit_Mapped(kit.glow_palette, 0, 2, 1, true))),
+    scene.Add_Object("lit additive", &scene.Add_Mesh(Pane(1.6f, 1.6f, kit.Lit_Mapped(kit.glow_palette, 0, 2, 1, true))),
                      slot(3, 2, 0.8f));
     scene.Add_Object("square", &scene.Add_Mesh(Pane(1.2f, 1.2f, kit.Mapped(kit.glow, 0, 11, true))), slot(3, 3, 0.8f));
     // The overlay square is drawn over everything, here over the floor.
@@ -221,8 +219,7 @@ void Build_Clipping(Scene& scene, std::int32_t width, std::int32_t height) {
     camera.Set_Viewport({0, 0, width, height});
     camera.Set_Depth_Range(1.0f, 60.0f);
     camera.Look_At({0.0f, 1.5f, -4.0f}, {0.0f, 1.0f, 2.0f});
-    scene.Add_Object("floor", &scene.Add_Mesh(Floor(30.0f, 30.0f, 6, 3.75f, kit.Mapped(kit.checker_256))),
-                     At(0, 0, 5));
+    scene.Add_Object("floor", &scene.Add_Mesh(Floor(30.0f, 30.0f, 6, 3.75f, kit.Mapped(kit.checker_256))), At(0, 0, 5));
     scene.Add_Object("box", &scene.Add_Mesh(Box({2.0f, 2.0f, 2.0f}, kit.Mapped(kit.crate))), At(1.9f, 1.0f, -1.9f, 35));
     scene.Add_Object("flat box", &scene.Add_Mesh(Box({1.0f, 7.0f, 1.0f}, kit.Flat({230, 80, 80}))),
                      At(-2.2f, 2.5f, 1.5f, 20));
@@ -257,8 +254,10 @@ void Build_Translucent(Scene& scene, std::int32_t width, std::int32_t height) {
                      At(0.3f, -0.2f, 0.5f));
     scene.Add_Object("lit glass", &scene.Add_Mesh(Sphere(0.9f, 16, 10, kit.Lit({240, 80, 200}, 50))),
                      At(1.2f, 0.5f, 1.5f));
-    scene.Add_Object("glow", &scene.Add_Mesh(Pane(1.8f, 1.8f, kit.Mapped(kit.glow, 0, 2, true))), At(-0.5f, -0.6f, 0.0f));
-    scene.Add_Object("fence", &scene.Add_Mesh(Pane(3.0f, 1.2f, kit.Mapped(kit.fence, 0, 1, true))), At(0.0f, -1.2f, -0.5f));
+    scene.Add_Object("glow", &scene.Add_Mesh(Pane(1.8f, 1.8f, kit.Mapped(kit.glow, 0, 2, true))),
+                     At(-0.5f, -0.6f, 0.0f));
+    scene.Add_Object("fence", &scene.Add_Mesh(Pane(3.0f, 1.2f, kit.Mapped(kit.fence, 0, 1, true))),
+                     At(0.0f, -1.2f, -0.5f));
 }
 
 // A group whose own geometry is out of view while a member is in view, and
@@ -272,12 +271,12 @@ void Build_Group(Scene& scene, std::int32_t width, std::int32_t height) {
     camera.Look_At({0.0f, 1.0f, -6.0f}, {0.0f, 0.5f, 0.0f});
     scene.Add_Object("floor", &scene.Add_Mesh(Floor(12.0f, 12.0f, 2, 1.5f, kit.Mapped(kit.checker_256))), At(0, 0, 2));
     // The hub sits far off to the left; its member reaches into the view.
-    Scene_Object& group = scene.Add_Group("group", &scene.Add_Mesh(Box({1, 1, 1}, kit.Flat({200, 200, 200}))),
-                                          At(-14.0f, 0.5f, 0.0f));
+    Scene_Object& group =
+        scene.Add_Group("group", &scene.Add_Mesh(Box({1, 1, 1}, kit.Flat({200, 200, 200}))), At(-14.0f, 0.5f, 0.0f));
     scene.Add_Member("member", &scene.Add_Mesh(Sphere(0.7f, 16, 10, kit.Lit({240, 120, 40}))), At(13.0f, 0.3f, 0.0f),
                      group);
-    Scene_Object& original =
-        scene.Add_Object("original", &scene.Add_Mesh(Box({0.8f, 0.8f, 0.8f}, kit.Mapped(kit.crate))), At(1.5f, 0.4f, 0, 20));
+    Scene_Object& original = scene.Add_Object(
+        "original", &scene.Add_Mesh(Box({0.8f, 0.8f, 0.8f}, kit.Mapped(kit.crate))), At(1.5f, 0.4f, 0, 20));
     scene.Add_Instance("instance", original, At(2.6f, 0.4f, 1.2f, -25));
     scene.Add_Instance("instance high", original, At(2.0f, 1.6f, 0.6f, 45, 0.6f));
 }

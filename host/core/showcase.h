@@ -39,9 +39,9 @@ Image Checker_Tiles(std::int32_t size);  // light and blue-grey tiles, 8 across
 Image Red_Bricks();                      // 128 x 64: not a 256 x 256 map
 Image Grey_Fence(std::int32_t size);     // wires over transparent holes
 Image Brass_Fence(std::int32_t size);
-Image Orange_Glow(std::int32_t size);    // black rim: nothing to add there
+Image Orange_Glow(std::int32_t size);  // black rim: nothing to add there
 Image Blue_Glow(std::int32_t size);
-Image Stone(std::int32_t size);          // brown value noise
+Image Stone(std::int32_t size);  // brown value noise
 Image Blue_Marble(std::int32_t size);
 
 // Random-colour faces take their colour from the C library's rand() when

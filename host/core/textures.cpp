@@ -25,9 +25,7 @@ Rgba Mix(Rgb a, Rgb b, std::int32_t t) {
 
 // Distance from the centre in texels, rounded down; sqrt is exact to the
 // last bit on every build.
-std::int32_t Distance(std::int32_t dx2, std::int32_t dy2) {
-    return std::int32_t(std::sqrt(double(dx2) + double(dy2)));
-}
+std::int32_t Distance(std::int32_t dx2, std::int32_t dy2) { return std::int32_t(std::sqrt(double(dx2) + double(dy2))); }
 
 }  // namespace
 
@@ -58,7 +56,8 @@ Image Bricks(std::int32_t width, std::int32_t height, Rgb brick, Rgb mortar) {
                 continue;
             }
             const std::uint32_t h = Hash(std::uint32_t(row * 131 + column) * 7919u);
-            const std::int32_t shade = 200 + std::int32_t(h % 56) + std::int32_t(Hash(std::uint32_t(y * width + x)) % 16);
+            const std::int32_t shade =
+                200 + std::int32_t(h % 56) + std::int32_t(Hash(std::uint32_t(y * width + x)) % 16);
             image.At(x, y) = Mix(Rgb{0, 0, 0}, brick, std::min(255, shade));
         }
     }
@@ -104,7 +103,8 @@ Image Noise(std::int32_t size, Rgb dark, Rgb light, std::uint32_t seed) {
     // Three octaves of bilinear value noise on lattices of 8, 16 and 32 texels.
     const auto lattice = [seed](std::int32_t x, std::int32_t y, std::int32_t octave) {
         return std::int32_t(Hash(seed ^ Hash(std::uint32_t(x) * 73856093u ^ std::uint32_t(y) * 19349663u ^
-                                             std::uint32_t(octave) * 83492791u)) & 255);
+                                             std::uint32_t(octave) * 83492791u)) &
+                            255);
     };
     for (std::int32_t y = 0; y < size; ++y)
         for (std::int32_t x = 0; x < size; ++x) {

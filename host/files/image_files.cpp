@@ -96,9 +96,12 @@ bool Write_Frame(const std::string& path, const Frame& frame, std::string& error
         rgb.reserve(image.pixels.size() * 3);
         for (const Rgba& p : image.pixels) rgb.insert(rgb.end(), {p.r, p.g, p.b});
         const char* name = path.c_str();
-        if (extension == "bmp") written = stbi_write_bmp(name, image.width, image.height, 3, rgb.data()) != 0;
-        else if (extension == "tga") written = stbi_write_tga(name, image.width, image.height, 3, rgb.data()) != 0;
-        else written = stbi_write_jpg(name, image.width, image.height, 3, rgb.data(), jpeg_quality) != 0;
+        if (extension == "bmp")
+            written = stbi_write_bmp(name, image.width, image.height, 3, rgb.data()) != 0;
+        else if (extension == "tga")
+            written = stbi_write_tga(name, image.width, image.height, 3, rgb.data()) != 0;
+        else
+            written = stbi_write_jpg(name, image.width, image.height, 3, rgb.data(), jpeg_quality) != 0;
         if (!written) error = path + ": could not write";
     } else {
         error = path + ": cannot write this format (name the file " + frame_extensions + ")";

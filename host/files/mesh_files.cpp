@@ -57,8 +57,9 @@ bool Check_Vertex(const std::string& path, std::uint64_t number, const double (&
     for (const double c : xyz) {
         if (std::fabs(c) <= largest_coordinate) continue;
         char text[200];
-        std::snprintf(text, sizeof text, ": vertex %llu has coordinates %g %g %g, %s", static_cast<unsigned long long>(number),
-                      xyz[0], xyz[1], xyz[2], std::isfinite(c) ? "beyond 1e15" : "not all finite");
+        std::snprintf(text, sizeof text, ": vertex %llu has coordinates %g %g %g, %s",
+                      static_cast<unsigned long long>(number), xyz[0], xyz[1], xyz[2],
+                      std::isfinite(c) ? "beyond 1e15" : "not all finite");
         error = path + text;
         return false;
     }
@@ -98,7 +99,8 @@ Material* Make_Material(Scene& scene, const tinyobj::material_t& source, const s
     m.mode = options.lit ? 1 : 0;
     m.colour = m.diffuse = Colour(source.diffuse);
     m.ambient = Colour(source.ambient);
-    if (m.ambient == Rgb{}) m.ambient = {std::uint8_t(m.diffuse.r / 3), std::uint8_t(m.diffuse.g / 3), std::uint8_t(m.diffuse.b / 3)};
+    if (m.ambient == Rgb{})
+        m.ambient = {std::uint8_t(m.diffuse.r / 3), std::uint8_t(m.diffuse.g / 3), std::uint8_t(m.diffuse.b / 3)};
     m.specular = Colour(source.specular);
     m.shininess = std::clamp(std::int32_t(source.shininess / 10.0f), 0, 100);
     m.shininess_strength = m.specular == Rgb{} ? 0 : 50;
@@ -150,8 +152,10 @@ bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& op
     for (std::string line; std::getline(reader_warnings, line);) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
         // The reader ends some messages with a lone "." on the next line.
-        if (line == "." && !report.warnings.empty()) report.warnings.back() += line;
-        else if (!line.empty()) report.warnings.push_back(path + ": " + line);
+        if (line == "." && !report.warnings.empty())
+            report.warnings.back() += line;
+        else if (!line.empty())
+            report.warnings.push_back(path + ": " + line);
     }
     // The reader keeps colours only when every vertex has them.
     if (!attrib.colors.empty()) Report_Vertex_Colours(path, report);
@@ -171,9 +175,10 @@ bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& op
         for (std::size_t f = 0; f < shape.mesh.num_face_vertices.size(); ++f, ++file_face) {
             const std::size_t count = shape.mesh.num_face_vertices[f];
             const auto corners = shape.mesh.indices.begin() + std::ptrdiff_t(offset);
-            const bool indices_valid = std::all_of(corners, corners + std::ptrdiff_t(count), [&](const tinyobj::index_t& index) {
-                return index.vertex_index >= 0 && std::size_t(index.vertex_index) * 3 + 2 < attrib.vertices.size();
-            });
+            const bool indices_valid =
+                std::all_of(corners, corners + std::ptrdiff_t(count), [&](const tinyobj::index_t& index) {
+                    return index.vertex_index >= 0 && std::size_t(index.vertex_index) * 3 + 2 < attrib.vertices.size();
+                });
             if (!indices_valid || count < 3) {
                 ++(indices_valid ? too_few : bad_index);
                 offset += count;
@@ -181,17 +186,20 @@ bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& op
             }
             Mesh_Face face;
             const int material_id = f < shape.mesh.material_ids.size() ? shape.mesh.material_ids[f] : -1;
-            if (material_id >= 0 && std::size_t(material_id) < materials.size()) face.material = materials[std::size_t(material_id)];
+            if (material_id >= 0 && std::size_t(material_id) < materials.size())
+                face.material = materials[std::size_t(material_id)];
             else {
                 if (fallback == nullptr) fallback = Default_Material(scene, options);
                 face.material = fallback;
             }
             for (std::size_t c = 0; c < count; ++c) {
                 const tinyobj::index_t& index = shape.mesh.indices[offset + c];
-                const int normal = index.normal_index >= 0 && std::size_t(index.normal_index) * 3 + 2 < attrib.normals.size()
-                                       ? index.normal_index
-                                       : -1;
-                auto [it, added] = vertex_of.try_emplace({index.vertex_index, normal}, std::uint32_t(mesh.positions.size()));
+                const int normal =
+                    index.normal_index >= 0 && std::size_t(index.normal_index) * 3 + 2 < attrib.normals.size()
+                        ? index.normal_index
+                        : -1;
+                auto [it, added] =
+                    vertex_of.try_emplace({index.vertex_index, normal}, std::uint32_t(mesh.positions.size()));
                 if (added) {
                     const float* p = &attrib.vertices[std::size_t(index.vertex_index) * 3];
                     mesh.positions.push_back({p[0], p[1], -p[2]});
@@ -206,7 +214,8 @@ bool Load_Obj(Scene& scene, const std::string& path, const Mesh_Load_Options& op
                 Mesh_Corner corner{it->second, 0.0f, 0.0f};
                 if (index.texcoord_index >= 0 && std::size_t(index.texcoord_index) * 2 + 1 < attrib.texcoords.size()) {
                     corner.u = attrib.texcoords[std::size_t(index.texcoord_index) * 2];
-                    corner.v = 1.0f - attrib.texcoords[std::size_t(index.texcoord_index) * 2 + 1];  // images run top down
+                    corner.v =
+                        1.0f - attrib.texcoords[std::size_t(index.texcoord_index) * 2 + 1];  // images run top down
                 }
                 face.corners.push_back(corner);
             }
@@ -242,7 +251,8 @@ struct Ply_Element {
 std::size_t Type_Size(const std::string& type) {
     if (type == "char" || type == "uchar" || type == "int8" || type == "uint8") return 1;
     if (type == "short" || type == "ushort" || type == "int16" || type == "uint16") return 2;
-    if (type == "int" || type == "uint" || type == "int32" || type == "uint32" || type == "float" || type == "float32") return 4;
+    if (type == "int" || type == "uint" || type == "int32" || type == "uint32" || type == "float" || type == "float32")
+        return 4;
     if (type == "double" || type == "float64") return 8;
     return 0;
 }
@@ -269,14 +279,22 @@ public:
             std::memcpy(&sample, bytes, sizeof sample);
             return double(sample);
         };
-        if (type == "char" || type == "int8") value = as(std::int8_t{});
-        else if (type == "uchar" || type == "uint8") value = as(std::uint8_t{});
-        else if (type == "short" || type == "int16") value = as(std::int16_t{});
-        else if (type == "ushort" || type == "uint16") value = as(std::uint16_t{});
-        else if (type == "int" || type == "int32") value = as(std::int32_t{});
-        else if (type == "uint" || type == "uint32") value = as(std::uint32_t{});
-        else if (type == "float" || type == "float32") value = as(float{});
-        else value = as(double{});
+        if (type == "char" || type == "int8")
+            value = as(std::int8_t{});
+        else if (type == "uchar" || type == "uint8")
+            value = as(std::uint8_t{});
+        else if (type == "short" || type == "int16")
+            value = as(std::int16_t{});
+        else if (type == "ushort" || type == "uint16")
+            value = as(std::uint16_t{});
+        else if (type == "int" || type == "int32")
+            value = as(std::int32_t{});
+        else if (type == "uint" || type == "uint32")
+            value = as(std::uint32_t{});
+        else if (type == "float" || type == "float32")
+            value = as(float{});
+        else
+            value = as(double{});
         return true;
     }
 
@@ -308,9 +326,12 @@ bool Load_Ply(Scene& scene, const std::string& path, const Mesh_Load_Options& op
         if (word == "format") {
             std::string name;
             words >> name;
-            if (name == "ascii") format = Ply_Format::Ascii;
-            else if (name == "binary_little_endian") format = Ply_Format::Little;
-            else if (name == "binary_big_endian") format = Ply_Format::Big;
+            if (name == "ascii")
+                format = Ply_Format::Ascii;
+            else if (name == "binary_little_endian")
+                format = Ply_Format::Little;
+            else if (name == "binary_big_endian")
+                format = Ply_Format::Big;
             else {
                 error = path + ": unknown PLY format '" + name + "'";
                 return false;
@@ -327,12 +348,14 @@ bool Load_Ply(Scene& scene, const std::string& path, const Mesh_Load_Options& op
             Ply_Property property;
             std::string type;
             words >> type;
-            if (type == "list") words >> property.count_type >> property.type >> property.name;
+            if (type == "list")
+                words >> property.count_type >> property.type >> property.name;
             else {
                 property.type = type;
                 words >> property.name;
             }
-            if (Type_Size(property.type) == 0 || (!property.count_type.empty() && Type_Size(property.count_type) == 0)) {
+            if (Type_Size(property.type) == 0 ||
+                (!property.count_type.empty() && Type_Size(property.count_type) == 0)) {
                 error = path + ": unknown PLY type in '" + line + "'";
                 return false;
             }
@@ -391,14 +414,22 @@ bool Load_Ply(Scene& scene, const std::string& path, const Mesh_Load_Options& op
                     return false;
                 }
                 const float f = float(value);
-                if (p.name == "x") position.x = f, xyz[0] = value;
-                else if (p.name == "y") position.y = f, xyz[1] = value;
-                else if (p.name == "z") position.z = -f, xyz[2] = value;
-                else if (p.name == "nx") normal.x = f;
-                else if (p.name == "ny") normal.y = f;
-                else if (p.name == "nz") normal.z = -f;
-                else if (p.name == "u" || p.name == "s" || p.name == "texture_u") u = f;
-                else if (p.name == "v" || p.name == "t" || p.name == "texture_v") v = 1.0f - f;
+                if (p.name == "x")
+                    position.x = f, xyz[0] = value;
+                else if (p.name == "y")
+                    position.y = f, xyz[1] = value;
+                else if (p.name == "z")
+                    position.z = -f, xyz[2] = value;
+                else if (p.name == "nx")
+                    normal.x = f;
+                else if (p.name == "ny")
+                    normal.y = f;
+                else if (p.name == "nz")
+                    normal.z = -f;
+                else if (p.name == "u" || p.name == "s" || p.name == "texture_u")
+                    u = f;
+                else if (p.name == "v" || p.name == "t" || p.name == "texture_v")
+                    v = 1.0f - f;
             }
             if (vertices) {
                 if (!Check_Vertex(path, i, xyz, error)) return false;  // PLY counts vertices from 0
@@ -469,9 +500,12 @@ bool Load_Mesh_File(Scene& scene, const std::string& path, const Mesh_Load_Optio
     }
     const std::string extension = Lower_Extension(path);
     bool loaded = false;
-    if (extension == "obj") loaded = Load_Obj(scene, path, options, mesh, report, error);
-    else if (extension == "ply") loaded = Load_Ply(scene, path, options, mesh, report, error);
-    else error = path + ": unknown mesh format (expected .obj or .ply)";
+    if (extension == "obj")
+        loaded = Load_Obj(scene, path, options, mesh, report, error);
+    else if (extension == "ply")
+        loaded = Load_Ply(scene, path, options, mesh, report, error);
+    else
+        error = path + ": unknown mesh format (expected .obj or .ply)";
     if (loaded && options.two_sided) Add_Back_Faces(mesh, report);
     return loaded;
 }

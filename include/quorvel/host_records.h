@@ -16,6 +16,10 @@
 #ifndef QUORVEL_HOST_RECORDS_H
 #define QUORVEL_HOST_RECORDS_H
 
+/* The records are laid out by hand: types, names and byte offsets in columns,
+ * so a field's place reads at a glance. */
+/* clang-format off */
+
 #include <stddef.h>
 #include <stdint.h>
 #ifdef __cplusplus
@@ -483,5 +487,7 @@ QUORVEL_OFFSET(Dispatch_Row, fill, 32);
 #undef QUORVEL_OFFSET
 #undef QUORVEL_LAYOUT_CHECK
 #endif
+
+/* clang-format on */
 
 #endif

@@ -14,13 +14,13 @@
 #define QUORVEL_VERSION_PATCH 0
 
 #if defined(_WIN32)
-#  if defined(QUORVEL_BUILDING)
-#    define QUORVEL_API __declspec(dllexport)
-#  else
-#    define QUORVEL_API __declspec(dllimport)
-#  endif
+#if defined(QUORVEL_BUILDING)
+#define QUORVEL_API __declspec(dllexport)
 #else
-#  define QUORVEL_API __attribute__((visibility("default")))
+#define QUORVEL_API __declspec(dllimport)
+#endif
+#else
+#define QUORVEL_API __attribute__((visibility("default")))
 #endif
 
 #define QUORVEL_EXPORT_CALL QUORVEL_CDECL
@@ -60,8 +60,8 @@ QUORVEL_API int32_t QUORVEL_EXPORT_CALL Quorvel_Render_Dll(Host_Scene* scene, ui
 
 /* Nearest face under a screen point: the hit object (or null), the face's
  * index in its source's face array and the camera z of the hit. */
-QUORVEL_API Host_Object* QUORVEL_EXPORT_CALL Quorvel_Pick_Dll(Host_Scene* scene, float x, float y,
-                                                             int32_t* face_index, float* depth);
+QUORVEL_API Host_Object* QUORVEL_EXPORT_CALL Quorvel_Pick_Dll(Host_Scene* scene, float x, float y, int32_t* face_index,
+                                                              float* depth);
 
 /* Frees the frame-wide pools; later frames grow them again from nothing. */
 QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Scene_Dll(void);

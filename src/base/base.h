@@ -68,7 +68,7 @@ constexpr std::uint32_t shade_table_brightest_row = 63 * 256;
 // never shrinks until it is released.
 template <class Record>
 struct Pool {
-    Record*      records = nullptr;
+    Record* records = nullptr;
     std::int32_t count = 0;
     std::int32_t capacity = 0;
 };

@@ -126,8 +126,8 @@ struct Vertex_Mapped {
 // The input polygon; rebuilt at every call, so it lives on the stack.
 struct Scratch_Polygon {
     std::uint32_t outcode[max_face_vertices];
-    float         position[max_face_vertices];
-    float         carried[Stage_Camera::others.size() + 3][max_face_vertices];
+    float position[max_face_vertices];
+    float carried[Stage_Camera::others.size() + 3][max_face_vertices];
 };
 
 template <class Plane, class Format>
@@ -218,32 +218,79 @@ void Clip_Against(Host_Scene* scene, Prepared_Face* face) {
 
 }  // namespace
 
-
 // The row slots: plane x vertex format.
-void QUORVEL_CDECL Clip_Near_Flat(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Near, Vertex_Flat>(scene, face); }
-void QUORVEL_CDECL Clip_Far_Flat(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Far, Vertex_Flat>(scene, face); }
-void QUORVEL_CDECL Clip_Right_Flat(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Right, Vertex_Flat>(scene, face); }
-void QUORVEL_CDECL Clip_Left_Flat(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Left, Vertex_Flat>(scene, face); }
-void QUORVEL_CDECL Clip_Bottom_Flat(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Bottom, Vertex_Flat>(scene, face); }
-void QUORVEL_CDECL Clip_Top_Flat(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Top, Vertex_Flat>(scene, face); }
+void QUORVEL_CDECL Clip_Near_Flat(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Near, Vertex_Flat>(scene, face);
+}
+void QUORVEL_CDECL Clip_Far_Flat(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Far, Vertex_Flat>(scene, face);
+}
+void QUORVEL_CDECL Clip_Right_Flat(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Right, Vertex_Flat>(scene, face);
+}
+void QUORVEL_CDECL Clip_Left_Flat(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Left, Vertex_Flat>(scene, face);
+}
+void QUORVEL_CDECL Clip_Bottom_Flat(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Bottom, Vertex_Flat>(scene, face);
+}
+void QUORVEL_CDECL Clip_Top_Flat(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Top, Vertex_Flat>(scene, face);
+}
 
-void QUORVEL_CDECL Clip_Near_Gouraud(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Near, Vertex_Gouraud>(scene, face); }
-void QUORVEL_CDECL Clip_Far_Gouraud(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Far, Vertex_Gouraud>(scene, face); }
-void QUORVEL_CDECL Clip_Right_Gouraud(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Right, Vertex_Gouraud>(scene, face); }
-void QUORVEL_CDECL Clip_Left_Gouraud(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Left, Vertex_Gouraud>(scene, face); }
-void QUORVEL_CDECL Clip_Bottom_Gouraud(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Bottom, Vertex_Gouraud>(scene, face); }
-void QUORVEL_CDECL Clip_Top_Gouraud(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Top, Vertex_Gouraud>(scene, face); }
+void QUORVEL_CDECL Clip_Near_Gouraud(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Near, Vertex_Gouraud>(scene, face);
+}
+void QUORVEL_CDECL Clip_Far_Gouraud(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Far, Vertex_Gouraud>(scene, face);
+}
+void QUORVEL_CDECL Clip_Right_Gouraud(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Right, Vertex_Gouraud>(scene, face);
+}
+void QUORVEL_CDECL Clip_Left_Gouraud(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Left, Vertex_Gouraud>(scene, face);
+}
+void QUORVEL_CDECL Clip_Bottom_Gouraud(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Bottom, Vertex_Gouraud>(scene, face);
+}
+void QUORVEL_CDECL Clip_Top_Gouraud(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Top, Vertex_Gouraud>(scene, face);
+}
 
-void QUORVEL_CDECL Clip_Near_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Near, Vertex_Gouraud_Mapped>(scene, face); }
-void QUORVEL_CDECL Clip_Far_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Far, Vertex_Gouraud_Mapped>(scene, face); }
-void QUORVEL_CDECL Clip_Right_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Right, Vertex_Gouraud_Mapped>(scene, face); }
-void QUORVEL_CDECL Clip_Left_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Left, Vertex_Gouraud_Mapped>(scene, face); }
-void QUORVEL_CDECL Clip_Bottom_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Bottom, Vertex_Gouraud_Mapped>(scene, face); }
-void QUORVEL_CDECL Clip_Top_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Top, Vertex_Gouraud_Mapped>(scene, face); }
+void QUORVEL_CDECL Clip_Near_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Near, Vertex_Gouraud_Mapped>(scene, face);
+}
+void QUORVEL_CDECL Clip_Far_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Far, Vertex_Gouraud_Mapped>(scene, face);
+}
+void QUORVEL_CDECL Clip_Right_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Right, Vertex_Gouraud_Mapped>(scene, face);
+}
+void QUORVEL_CDECL Clip_Left_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Left, Vertex_Gouraud_Mapped>(scene, face);
+}
+void QUORVEL_CDECL Clip_Bottom_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Bottom, Vertex_Gouraud_Mapped>(scene, face);
+}
+void QUORVEL_CDECL Clip_Top_Gouraud_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Top, Vertex_Gouraud_Mapped>(scene, face);
+}
 
-void QUORVEL_CDECL Clip_Near_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Near, Vertex_Mapped>(scene, face); }
-void QUORVEL_CDECL Clip_Far_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Far, Vertex_Mapped>(scene, face); }
-void QUORVEL_CDECL Clip_Right_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Right, Vertex_Mapped>(scene, face); }
-void QUORVEL_CDECL Clip_Left_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Left, Vertex_Mapped>(scene, face); }
-void QUORVEL_CDECL Clip_Bottom_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Bottom, Vertex_Mapped>(scene, face); }
-void QUORVEL_CDECL Clip_Top_Mapped(Host_Scene* scene, Prepared_Face* face) { Clip_Against<Plane_Top, Vertex_Mapped>(scene, face); }
+void QUORVEL_CDECL Clip_Near_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Near, Vertex_Mapped>(scene, face);
+}
+void QUORVEL_CDECL Clip_Far_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Far, Vertex_Mapped>(scene, face);
+}
+void QUORVEL_CDECL Clip_Right_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Right, Vertex_Mapped>(scene, face);
+}
+void QUORVEL_CDECL Clip_Left_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Left, Vertex_Mapped>(scene, face);
+}
+void QUORVEL_CDECL Clip_Bottom_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Bottom, Vertex_Mapped>(scene, face);
+}
+void QUORVEL_CDECL Clip_Top_Mapped(Host_Scene* scene, Prepared_Face* face) {
+    Clip_Against<Plane_Top, Vertex_Mapped>(scene, face);
+}

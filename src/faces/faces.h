@@ -23,31 +23,31 @@ constexpr int max_host_piece_corners = 10;
 struct Prepared_Face {
     Prepared_Face* stack_next;
     Prepared_Face* stack_prev;
-    float          depth_dx;                  // 1/z = depth_0 + depth_dx * x + depth_dy * y
-    float          depth_dy;
-    float          depth_0;
-    std::int32_t   in_count;
-    std::int32_t   span_start;
-    std::int32_t   opaque;
-    std::int32_t   visible;
-    std::int32_t   first_span;                // index into the span pool, -1 = none
-    std::int32_t   vertex_count;
-    std::uint32_t  outcode_and;
-    std::uint32_t  outcode_or;
-    std::int32_t   sort_depth;
-    std::uint32_t  outcode[max_face_vertices];
-    float          x[max_face_vertices];
-    float          y[max_face_vertices];
-    float          w[max_face_vertices];      // 1 / camera z
-    float          cam_x[max_face_vertices];
-    float          cam_y[max_face_vertices];
-    float          cam_z[max_face_vertices];
-    float          u[max_face_vertices];      // texels x 256 (x w once projected)
-    float          v[max_face_vertices];
-    float          shade[max_face_vertices];  // light x 64 (x w in the unmapped Gouraud rows)
-    std::int32_t   y_row[max_face_vertices];  // screen y truncated
+    float depth_dx;  // 1/z = depth_0 + depth_dx * x + depth_dy * y
+    float depth_dy;
+    float depth_0;
+    std::int32_t in_count;
+    std::int32_t span_start;
+    std::int32_t opaque;
+    std::int32_t visible;
+    std::int32_t first_span;  // index into the span pool, -1 = none
+    std::int32_t vertex_count;
+    std::uint32_t outcode_and;
+    std::uint32_t outcode_or;
+    std::int32_t sort_depth;
+    std::uint32_t outcode[max_face_vertices];
+    float x[max_face_vertices];
+    float y[max_face_vertices];
+    float w[max_face_vertices];  // 1 / camera z
+    float cam_x[max_face_vertices];
+    float cam_y[max_face_vertices];
+    float cam_z[max_face_vertices];
+    float u[max_face_vertices];  // texels x 256 (x w once projected)
+    float v[max_face_vertices];
+    float shade[max_face_vertices];         // light x 64 (x w in the unmapped Gouraud rows)
+    std::int32_t y_row[max_face_vertices];  // screen y truncated
     Host_Material* material;
-    std::uint16_t  face_colour;
+    std::uint16_t face_colour;
 };
 // The face pools' reallocate sizes are multiples of this size.
 static_assert(sizeof(Prepared_Face) == (sizeof(void*) == 8 ? 784 : 768));
@@ -61,14 +61,14 @@ struct Sort_Arrays {
     std::int32_t* face_index = nullptr;
     std::int32_t* scratch_first = nullptr;
     std::int32_t* scratch_second = nullptr;
-    std::int32_t  capacity = 0;
+    std::int32_t capacity = 0;
 };
 
 struct Faces_State {
-    Face_Pool   opaque;       // Opaque_List
-    Face_Pool   translucent;  // Translucent_List
-    Face_Pool   overlay;      // Overlay_List
-    Sort_Arrays sort;         // Face_Index_Array and its scratch arrays
+    Face_Pool opaque;       // Opaque_List
+    Face_Pool translucent;  // Translucent_List
+    Face_Pool overlay;      // Overlay_List
+    Sort_Arrays sort;       // Face_Index_Array and its scratch arrays
 };
 extern Faces_State faces_state;
 
@@ -85,8 +85,7 @@ void Release_Face_Pools();
 // The projection onto the screen of a point in camera space. Every vertex,
 // cached or clipped, drawn or picked, goes through this one formula: two
 // faces sharing an edge meet bit-exactly only while their vertices agree.
-inline void Project(const Host_Camera& camera, float x, float y, float z, float& screen_x, float& screen_y,
-                    float& w) {
+inline void Project(const Host_Camera& camera, float x, float y, float z, float& screen_x, float& screen_y, float& w) {
     w = 1.0f / z;
     screen_x = camera.centre_x + camera.scale_x * x * w;
     screen_y = camera.centre_y - camera.scale_y * y * w;
@@ -110,8 +109,7 @@ inline const Projected_Vertex& Project_Cached_Vertex(std::uint32_t vertex_index,
 // clipped vertices are not the host's).
 inline void Project_Clipped(const Host_Camera& camera, Prepared_Face& polygon) {
     for (std::int32_t i = 0; i < polygon.vertex_count; ++i)
-        Project(camera, polygon.cam_x[i], polygon.cam_y[i], polygon.cam_z[i], polygon.x[i], polygon.y[i],
-                polygon.w[i]);
+        Project(camera, polygon.cam_x[i], polygon.cam_y[i], polygon.cam_z[i], polygon.x[i], polygon.y[i], polygon.w[i]);
 }
 
 // The AND and the OR of a set of outcodes: a bit clear in the AND is a plane
@@ -176,6 +174,5 @@ Clipper Clip_Right_Flat, Clip_Right_Gouraud, Clip_Right_Gouraud_Mapped, Clip_Rig
 Clipper Clip_Left_Flat, Clip_Left_Gouraud, Clip_Left_Gouraud_Mapped, Clip_Left_Mapped;
 Clipper Clip_Bottom_Flat, Clip_Bottom_Gouraud, Clip_Bottom_Gouraud_Mapped, Clip_Bottom_Mapped;
 Clipper Clip_Top_Flat, Clip_Top_Gouraud, Clip_Top_Gouraud_Mapped, Clip_Top_Mapped;
-
 
 #endif

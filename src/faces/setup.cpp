@@ -11,13 +11,13 @@ namespace {
 
 // What every piece of one host face shares, read once per face.
 struct Face_Context {
-    Host_Scene*         scene;
-    Host_Face*          face;
+    Host_Scene* scene;
+    Host_Face* face;
     const Dispatch_Row* row;
-    const Host_Camera*  camera;
-    Host_Services*      services;
-    float               u_scale;  // mapped members only
-    float               v_scale;
+    const Host_Camera* camera;
+    Host_Services* services;
+    float u_scale;  // mapped members only
+    float v_scale;
 };
 
 // --- attribute sets -----------------------------------------------------------
@@ -358,13 +358,33 @@ void Setup_Square(Host_Scene* scene, Host_Face* face) {
 }  // namespace
 
 // The row members: attribute set x face list.
-void QUORVEL_CDECL Setup_Face_Flat(Host_Scene* scene, Host_Face* face) { Setup_Face<Attributes_None, List_Opaque>(scene, face); }
-void QUORVEL_CDECL Setup_Face_Flat_Translucent(Host_Scene* scene, Host_Face* face) { Setup_Face<Attributes_None, List_Translucent>(scene, face); }
-void QUORVEL_CDECL Setup_Face_Gouraud(Host_Scene* scene, Host_Face* face) { Setup_Face<Attributes_Shade_Times_W, List_Opaque>(scene, face); }
-void QUORVEL_CDECL Setup_Face_Gouraud_Translucent(Host_Scene* scene, Host_Face* face) { Setup_Face<Attributes_Shade_Times_W, List_Translucent>(scene, face); }
-void QUORVEL_CDECL Setup_Face_Gouraud_Mapped(Host_Scene* scene, Host_Face* face) { Setup_Face<Attributes_Mapped_Shade, List_Opaque>(scene, face); }
-void QUORVEL_CDECL Setup_Face_Gouraud_Mapped_Translucent(Host_Scene* scene, Host_Face* face) { Setup_Face<Attributes_Mapped_Shade, List_Translucent>(scene, face); }
-void QUORVEL_CDECL Setup_Face_Mapped(Host_Scene* scene, Host_Face* face) { Setup_Face<Attributes_Mapped, List_Opaque>(scene, face); }
-void QUORVEL_CDECL Setup_Face_Mapped_Translucent(Host_Scene* scene, Host_Face* face) { Setup_Face<Attributes_Mapped, List_Translucent>(scene, face); }
-void QUORVEL_CDECL Setup_Face_Square(Host_Scene* scene, Host_Face* face) { Setup_Square<List_Translucent>(scene, face); }
-void QUORVEL_CDECL Setup_Face_Square_Overlay(Host_Scene* scene, Host_Face* face) { Setup_Square<List_Overlay>(scene, face); }
+void QUORVEL_CDECL Setup_Face_Flat(Host_Scene* scene, Host_Face* face) {
+    Setup_Face<Attributes_None, List_Opaque>(scene, face);
+}
+void QUORVEL_CDECL Setup_Face_Flat_Translucent(Host_Scene* scene, Host_Face* face) {
+    Setup_Face<Attributes_None, List_Translucent>(scene, face);
+}
+void QUORVEL_CDECL Setup_Face_Gouraud(Host_Scene* scene, Host_Face* face) {
+    Setup_Face<Attributes_Shade_Times_W, List_Opaque>(scene, face);
+}
+void QUORVEL_CDECL Setup_Face_Gouraud_Translucent(Host_Scene* scene, Host_Face* face) {
+    Setup_Face<Attributes_Shade_Times_W, List_Translucent>(scene, face);
+}
+void QUORVEL_CDECL Setup_Face_Gouraud_Mapped(Host_Scene* scene, Host_Face* face) {
+    Setup_Face<Attributes_Mapped_Shade, List_Opaque>(scene, face);
+}
+void QUORVEL_CDECL Setup_Face_Gouraud_Mapped_Translucent(Host_Scene* scene, Host_Face* face) {
+    Setup_Face<Attributes_Mapped_Shade, List_Translucent>(scene, face);
+}
+void QUORVEL_CDECL Setup_Face_Mapped(Host_Scene* scene, Host_Face* face) {
+    Setup_Face<Attributes_Mapped, List_Opaque>(scene, face);
+}
+void QUORVEL_CDECL Setup_Face_Mapped_Translucent(Host_Scene* scene, Host_Face* face) {
+    Setup_Face<Attributes_Mapped, List_Translucent>(scene, face);
+}
+void QUORVEL_CDECL Setup_Face_Square(Host_Scene* scene, Host_Face* face) {
+    Setup_Square<List_Translucent>(scene, face);
+}
+void QUORVEL_CDECL Setup_Face_Square_Overlay(Host_Scene* scene, Host_Face* face) {
+    Setup_Square<List_Overlay>(scene, face);
+}

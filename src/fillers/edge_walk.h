@@ -12,17 +12,17 @@
 // One screen line of the face in hand: 17 words, the unused ones kept so the
 // record stays the size other tools of the line table expect.
 struct Edge_Line {
-    std::int32_t  x_left;        // truncated toward zero
-    std::int32_t  x_right;
+    std::int32_t x_left;  // truncated toward zero
+    std::int32_t x_right;
     std::uint32_t unused_2;
-    float         uw_left;       // u x w, texels x 256
-    float         uw_right;
-    float         vw_left;
-    float         vw_right;
-    float         w_left;        // 1 / camera z
-    float         w_right;
-    float         shade_left;    // light x 64 (x w where the face setup multiplies it)
-    float         shade_right;
+    float uw_left;  // u x w, texels x 256
+    float uw_right;
+    float vw_left;
+    float vw_right;
+    float w_left;  // 1 / camera z
+    float w_right;
+    float shade_left;  // light x 64 (x w where the face setup multiplies it)
+    float shade_right;
     std::uint32_t unused_11[6];
 };
 static_assert(sizeof(Edge_Line) == 17 * 4);

@@ -5,9 +5,9 @@
 #ifndef QUORVEL_MAPPED_H
 #define QUORVEL_MAPPED_H
 
+#include <emmintrin.h>
 #include <cstdint>
 #include <cstring>
-#include <emmintrin.h>
 #include <limits>
 #include <type_traits>
 
@@ -128,7 +128,7 @@ struct Segment {
 // starts the next (exact, not stepped).
 template <bool rounded, class Light>
 class Segment_Walk {
-  public:
+public:
     Segment_Walk(const Span_Context& span, const Perspective_Point<rounded, Light>& first)
         : span_(span), point_(first), next_(first.Exact()) {}
 
@@ -139,7 +139,7 @@ class Segment_Walk {
         return {start, Steps_Between(start, next_)};
     }
 
-  private:
+private:
     const Span_Context& span_;
     Perspective_Point<rounded, Light> point_;
     Sample next_;
@@ -217,9 +217,8 @@ struct Pixel_Inputs {
 
 // One store per pixel; a keyed source leaves its skipped pixels alone.
 template <class Source, class Op, class Format, class Inputs, class Samples, class Count>
-[[gnu::always_inline]] inline void Store_Singles(const Span_Context& span, const Inputs& inputs,
-                                                 const Samples& samples, std::int32_t first, Count count,
-                                                 std::uint16_t* out) {
+[[gnu::always_inline]] inline void Store_Singles(const Span_Context& span, const Inputs& inputs, const Samples& samples,
+                                                 std::int32_t first, Count count, std::uint16_t* out) {
     for (std::int32_t j = first; j < count; ++j) {
         const typename Source::Texel texel = Source::Fetch(span, inputs.Index(samples, j));
         if (Source::Skips(span, texel)) continue;
@@ -230,8 +229,8 @@ template <class Source, class Op, class Format, class Inputs, class Samples, cla
 // Pairs as one 32-bit store each (first pixel in the low half), an odd last
 // pixel alone. out is 4-byte aligned.
 template <class Source, class Op, class Format, class Inputs, class Samples, class Count>
-[[gnu::always_inline]] inline void Store_Pairs(const Span_Context& span, const Inputs& inputs,
-                                               const Samples& samples, Count count, std::uint16_t* out) {
+[[gnu::always_inline]] inline void Store_Pairs(const Span_Context& span, const Inputs& inputs, const Samples& samples,
+                                               Count count, std::uint16_t* out) {
     static_assert(!Source::keyed, "a skipped pixel must leave its neighbour alone");
     auto colour = [&](std::int32_t j) -> std::uint32_t {
         return Source::Colour(span, Source::Fetch(span, inputs.Index(samples, j)), inputs.Light_Value(samples, j));
@@ -258,11 +257,13 @@ template <class Op, class Format>
 
 using Full_Group = std::integral_constant<std::int32_t, subdivision_pixels>;
 template <class Source, class Op, class Format, bool paired, class Inputs, class Samples>
-[[gnu::always_inline]] inline void Store_Group(const Span_Context& span, const Inputs& inputs,
-                                               const Samples& samples, std::int32_t count, std::uint16_t* out) {
+[[gnu::always_inline]] inline void Store_Group(const Span_Context& span, const Inputs& inputs, const Samples& samples,
+                                               std::int32_t count, std::uint16_t* out) {
     if constexpr (paired) {
-        if (count == subdivision_pixels) Store_Pairs<Source, Op, Format>(span, inputs, samples, Full_Group{}, out);
-        else Store_Pairs<Source, Op, Format>(span, inputs, samples, count, out);
+        if (count == subdivision_pixels)
+            Store_Pairs<Source, Op, Format>(span, inputs, samples, Full_Group{}, out);
+        else
+            Store_Pairs<Source, Op, Format>(span, inputs, samples, count, out);
     } else if (count == subdivision_pixels) {
         if constexpr (requires { Source::Colours_8; }) {
             __m128i colours;
@@ -354,8 +355,10 @@ enum class Loop_256 { Per_Pixel, Rounded, Rounded_Exact_Group_Start };
 
 template <class Source, class Op, class Light, Loop_256 loop_256, bool is_256x256, class Format>
 constexpr Span_Loop Span_Loop_For() {
-    if constexpr (!Source::mapped) return Draw_Span_Mapped<Source, Op, Addressing_None, Format, Light>;
-    else if constexpr (!is_256x256) return Draw_Span_Mapped<Source, Op, Addressing_General, Format, Light>;
+    if constexpr (!Source::mapped)
+        return Draw_Span_Mapped<Source, Op, Addressing_None, Format, Light>;
+    else if constexpr (!is_256x256)
+        return Draw_Span_Mapped<Source, Op, Addressing_General, Format, Light>;
     else if constexpr (loop_256 == Loop_256::Per_Pixel)
         return Draw_Span_Mapped<Source, Op, Addressing_256, Format, Light>;
     else
@@ -363,11 +366,10 @@ constexpr Span_Loop Span_Loop_For() {
 }
 
 template <class Source, class Op, class Light, Loop_256 loop_256>
-inline constexpr Span_Loop_Table span_loops = {
-    {Span_Loop_For<Source, Op, Light, loop_256, false, Format_555>(),
-     Span_Loop_For<Source, Op, Light, loop_256, false, Format_565>()},
-    {Span_Loop_For<Source, Op, Light, loop_256, true, Format_555>(),
-     Span_Loop_For<Source, Op, Light, loop_256, true, Format_565>()}};
+inline constexpr Span_Loop_Table span_loops = {{Span_Loop_For<Source, Op, Light, loop_256, false, Format_555>(),
+                                                Span_Loop_For<Source, Op, Light, loop_256, false, Format_565>()},
+                                               {Span_Loop_For<Source, Op, Light, loop_256, true, Format_555>(),
+                                                Span_Loop_For<Source, Op, Light, loop_256, true, Format_565>()}};
 
 inline Span_Loop Choose_Span_Loop(const Span_Context& span, const Span_Loop_Table& loops) {
     const bool is_256x256 = span.image != nullptr && span.image->is_256x256 != 0;

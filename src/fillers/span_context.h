@@ -9,8 +9,8 @@
 #include "base/base.h"
 #include "faces/faces.h"
 #include "fillers/edge_walk.h"
-#include "spans/spans.h"
 #include "quorvel/host_records.h"
+#include "spans/spans.h"
 
 // Built on the filler's stack for one face and handed to the span loop for
 // each span. The attributes hold at column x; the loop changes only length,
@@ -24,17 +24,16 @@ struct Span_Context {
     float dw, duw, dvw, dshade;
     // ... and per subdivision (8 pixels), the distance between two exact samples.
     float dw8, duw8, dvw8, dshade8;
-    const Map_Image*     image;        // null for the unmapped fillers
+    const Map_Image* image;            // null for the unmapped fillers
     const std::uint32_t* shade_table;  // pixel << 16 per entry
-    std::int32_t         light_fixed;  // linear light at x, level x 256
-    std::int32_t         light_step;   // its change per pixel
-    std::uint32_t        key;          // palette index the keyed lit filler skips
-    std::uint32_t        colour_key;   // 16-bit texel the keyed fillers skip, low half
+    std::int32_t light_fixed;          // linear light at x, level x 256
+    std::int32_t light_step;           // its change per pixel
+    std::uint32_t key;                 // palette index the keyed lit filler skips
+    std::uint32_t colour_key;          // 16-bit texel the keyed fillers skip, low half
 };
 
 // A span loop draws context.length pixels from the destination on.
 using Span_Loop = void (*)(Span_Context& span, std::uint16_t* destination);
-
 
 // ---------------------------------------------------------------------------
 // Light schemes: how light travels from the vertices to the pixels. A scheme
@@ -94,7 +93,8 @@ struct Light_Linear {
     }
     // Wrapping arithmetic: garbage gradients on a degenerate line must not overflow.
     static void Advance(Span_Context& span, float, std::uint32_t distance) {
-        span.light_fixed = Wrapping_Add(span.light_fixed, Wrapping_Multiply(span.light_step, static_cast<std::int32_t>(distance)));
+        span.light_fixed =
+            Wrapping_Add(span.light_fixed, Wrapping_Multiply(span.light_step, static_cast<std::int32_t>(distance)));
     }
     static std::int32_t Exact(float, float) { return 0; }
     static std::int32_t Level(std::int32_t, std::uint32_t linear) { return static_cast<std::int32_t>(linear); }

@@ -6,8 +6,8 @@
 #include "faces/faces.h"
 #include "module/module.h"
 #include "pick/pick.h"
-#include "spans/spans.h"
 #include "quorvel/quorvel_soft.h"
+#include "spans/spans.h"
 
 extern "C" {
 
@@ -65,7 +65,7 @@ QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Face_Dll(Host_Face* face) {
 }
 
 QUORVEL_API Host_Object* QUORVEL_EXPORT_CALL Quorvel_Pick_Dll(Host_Scene* scene, float x, float y,
-                                                             std::int32_t* face_index, float* depth) {
+                                                              std::int32_t* face_index, float* depth) {
     // Before Quorvel_Init_Render_Dll there are no vertex arrays to read.
     if (interface_state.services == nullptr) return nullptr;
     return Pick_Scene(scene, x, y, face_index, depth);
@@ -86,17 +86,21 @@ QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Animation_Dll(void*) {}
 #define QUORVEL_SAME_AS(target) __attribute__((alias(#target), copy(target)))
 QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Camera_Dll(void*) QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
 QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Light_Dll(void*) QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
-QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Light_Map_Dll(void*) QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
+QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Light_Map_Dll(void*)
+    QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
 QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Map_Dll(void*) QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
 QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Object_Dll(void*) QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
-QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Spot_Light_Dll(void*) QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
+QUORVEL_API std::int32_t QUORVEL_EXPORT_CALL Quorvel_Add_Spot_Light_Dll(void*)
+    QUORVEL_SAME_AS(Quorvel_Add_Animation_Dll);
 QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Camera_Dll(void*) QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
 QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Light_Dll(void*) QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
-QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Light_Map_Dll(void*) QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
+QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Light_Map_Dll(void*)
+    QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
 QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Map_Dll(void*) QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
 QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Object_Dll(void*) QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
 QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Render_Dll(void*) QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
-QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Spot_Light_Dll(void*) QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
+QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Release_Spot_Light_Dll(void*)
+    QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
 QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Update_Light_Map_Dll(void*) QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
 QUORVEL_API void QUORVEL_EXPORT_CALL Quorvel_Update_Map_Dll(void*) QUORVEL_SAME_AS(Quorvel_Release_Animation_Dll);
 #undef QUORVEL_SAME_AS

@@ -7,9 +7,9 @@
 
 #include "faces/faces.h"
 #include "module/module.h"
+#include "quorvel/quorvel_soft.h"
 #include "spans/spans.h"
 #include "traversal/traversal.h"
-#include "quorvel/quorvel_soft.h"
 
 namespace {
 
@@ -73,7 +73,8 @@ void Draw_Sorted(Face_Pool& pool, std::uint16_t* frame_buffer, std::uint32_t pas
     if (pool.count == 0) return;
     Sort_Translucent_Faces(pool.records, pool.count);
     const std::int32_t* order = faces_state.sort.face_index;
-    for (std::int32_t i = pool.count - 1; i >= 0; --i) Fill_Face(pool.records[order[i]], frame_buffer, pass_through, pitch);
+    for (std::int32_t i = pool.count - 1; i >= 0; --i)
+        Fill_Face(pool.records[order[i]], frame_buffer, pass_through, pitch);
 }
 
 }  // namespace
@@ -91,8 +92,8 @@ std::int32_t Draw_Face_Lists(Host_Scene* scene, std::uint16_t* frame_buffer, std
     if (!File_Frame_Edges(bounds, &sentinels.right)) return 2;
 
     frame_state.spans.count = 0;
-    Scan_Spans(bounds, frame_state.new_edge_table, frame_state.remove_edge_table, &sentinels.left,
-               &sentinels.right, &sentinels.stack_end, &sentinels.background);
+    Scan_Spans(bounds, frame_state.new_edge_table, frame_state.remove_edge_table, &sentinels.left, &sentinels.right,
+               &sentinels.stack_end, &sentinels.background);
 
     if ((flags & Flag_Clear_Background) != 0) {
         Walk_Spans(sentinels.background, frame_buffer, pitch,

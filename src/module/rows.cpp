@@ -11,24 +11,24 @@ struct Clip_Family {
     Clip_Function near_plane, far_plane, right, left, bottom, top;
 };
 
-constexpr Clip_Family clip_flat = {Clip_Near_Flat, Clip_Far_Flat, Clip_Right_Flat,
+constexpr Clip_Family clip_flat = {Clip_Near_Flat, Clip_Far_Flat,    Clip_Right_Flat,
                                    Clip_Left_Flat, Clip_Bottom_Flat, Clip_Top_Flat};
-constexpr Clip_Family clip_gouraud = {Clip_Near_Gouraud, Clip_Far_Gouraud, Clip_Right_Gouraud,
+constexpr Clip_Family clip_gouraud = {Clip_Near_Gouraud, Clip_Far_Gouraud,    Clip_Right_Gouraud,
                                       Clip_Left_Gouraud, Clip_Bottom_Gouraud, Clip_Top_Gouraud};
-constexpr Clip_Family clip_gouraud_mapped = {Clip_Near_Gouraud_Mapped, Clip_Far_Gouraud_Mapped,
-                                             Clip_Right_Gouraud_Mapped, Clip_Left_Gouraud_Mapped,
+constexpr Clip_Family clip_gouraud_mapped = {Clip_Near_Gouraud_Mapped,   Clip_Far_Gouraud_Mapped,
+                                             Clip_Right_Gouraud_Mapped,  Clip_Left_Gouraud_Mapped,
                                              Clip_Bottom_Gouraud_Mapped, Clip_Top_Gouraud_Mapped};
-constexpr Clip_Family clip_mapped = {Clip_Near_Mapped, Clip_Far_Mapped, Clip_Right_Mapped,
+constexpr Clip_Family clip_mapped = {Clip_Near_Mapped, Clip_Far_Mapped,    Clip_Right_Mapped,
                                      Clip_Left_Mapped, Clip_Bottom_Mapped, Clip_Top_Mapped};
 
 // Everything about a row in one place: its slots, and what its filler reads.
 struct Row_Facts {
-    Row_Id             id;
-    Setup_Function     setup;
+    Row_Id id;
+    Setup_Function setup;
     const Clip_Family* clips;
-    Fill_Function      fill;
-    bool               reads_map;            // dereferences the map's image (and palette)
-    bool               reads_mapped_shades;  // indexes the shade table by level x 256 + palette index
+    Fill_Function fill;
+    bool reads_map;            // dereferences the map's image (and palette)
+    bool reads_mapped_shades;  // indexes the shade table by level x 256 + palette index
 };
 
 constexpr bool map = true, no_map = false;
@@ -45,13 +45,11 @@ constexpr Row_Facts row_facts[Row_Count] = {
     {Row_Mapped_Keyed, Setup_Face_Mapped_Translucent, &clip_mapped, Fill_Spans_Mapped_Keyed, map, level_shades},
     {Row_Mapped_Keyed_Blend, Setup_Face_Mapped_Translucent, &clip_mapped, Fill_Spans_Mapped_Keyed_Blend, map,
      level_shades},
-    {Row_Mapped_Additive, Setup_Face_Mapped_Translucent, &clip_mapped, Fill_Spans_Mapped_Additive, map,
-     level_shades},
+    {Row_Mapped_Additive, Setup_Face_Mapped_Translucent, &clip_mapped, Fill_Spans_Mapped_Additive, map, level_shades},
     {Row_Square, Setup_Face_Square, &clip_mapped, Fill_Spans_Mapped_Additive, map, level_shades},
     {Row_Square_Overlay, Setup_Face_Square_Overlay, &clip_mapped, Fill_Square_Overlay, map, level_shades},
     {Row_Gouraud, Setup_Face_Gouraud, &clip_gouraud, Fill_Spans_Gouraud, no_map, level_shades},
-    {Row_Gouraud_Blend, Setup_Face_Gouraud_Translucent, &clip_gouraud, Fill_Spans_Gouraud_Blend, no_map,
-     level_shades},
+    {Row_Gouraud_Blend, Setup_Face_Gouraud_Translucent, &clip_gouraud, Fill_Spans_Gouraud_Blend, no_map, level_shades},
     {Row_Gouraud_Mapped, Setup_Face_Gouraud_Mapped, &clip_gouraud_mapped, Fill_Spans_Gouraud_Mapped, map,
      mapped_shades},
     {Row_Gouraud_Mapped_Blend, Setup_Face_Gouraud_Mapped_Translucent, &clip_gouraud_mapped,

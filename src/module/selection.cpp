@@ -32,11 +32,20 @@ void Recompute_Flags(Host_Material* material) {
         *flags |= Flag_Transparent;
     }
     switch (material->kind) {
-    case Kind_Keyed: *flags |= Flag_Keyed; break;
-    case Kind_Additive: *flags |= Flag_Additive; break;
-    case Kind_Square_Overlay: *flags |= Flag_Square_Overlay; break;
-    case Kind_Square: *flags |= Flag_Square; break;
-    default: break;
+        case Kind_Keyed:
+            *flags |= Flag_Keyed;
+            break;
+        case Kind_Additive:
+            *flags |= Flag_Additive;
+            break;
+        case Kind_Square_Overlay:
+            *flags |= Flag_Square_Overlay;
+            break;
+        case Kind_Square:
+            *flags |= Flag_Square;
+            break;
+        default:
+            break;
     }
 }
 
@@ -64,8 +73,8 @@ bool Map_Is_Readable(const Host_Material* material) {
 // every other combination draws Row_Random.
 struct Flag_Rows {
     std::uint32_t flags;
-    Row_Id        unlit;
-    Row_Id        gouraud;
+    Row_Id unlit;
+    Row_Id gouraud;
 };
 constexpr Flag_Rows flag_rows[] = {
     {0, Row_Flat, Row_Gouraud},
@@ -98,8 +107,7 @@ std::int32_t Select_Render_State(Host_Material* material, std::int32_t mode_argu
     // A material whose Add failed has nowhere to keep a row.
     if (data == nullptr) return 0;
 
-    const std::int32_t mode =
-        (std::uint32_t(mode_argument) & Mode_From_Material) != 0 ? material->mode : mode_argument;
+    const std::int32_t mode = (std::uint32_t(mode_argument) & Mode_From_Material) != 0 ? material->mode : mode_argument;
     if ((flags_argument & Flags_From_Material) != 0) {
         Recompute_Flags(material);
     } else if ((flags_argument & Keep_Flags) == 0) {

@@ -42,8 +42,8 @@ bool Hit_Polygon(const Host_Camera& camera, const Prepared_Face& polygon, float 
     // that share the edge are hit there.
     for (std::int32_t i = 0; i < n; ++i) {
         const std::int32_t j = i + 1 < n ? i + 1 : 0;
-        const float e = (polygon.y[i] - polygon.y[j]) * (px - polygon.x[i]) +
-                        (polygon.x[j] - polygon.x[i]) * (py - polygon.y[i]);
+        const float e =
+            (polygon.y[i] - polygon.y[j]) * (px - polygon.x[i]) + (polygon.x[j] - polygon.x[i]) * (py - polygon.y[i]);
         if (e > 0.0f) return false;
     }
 
@@ -123,11 +123,11 @@ struct Pick_Visitor {
     static constexpr bool runs_op7 = false;
     static bool Passes_Over(const Host_Object* object) { return object->pick_excluded != 0; }
 
-    float         px;
-    float         py;
+    float px;
+    float py;
     std::int32_t* face_index;
-    float*        depth;
-    Host_Object*  hit = nullptr;  // null while nothing was hit
+    float* depth;
+    Host_Object* hit = nullptr;  // null while nothing was hit
 
     void Faces(Host_Scene* scene, Host_Object* source, Host_Object* object) {
         for (std::int32_t i = 0; i < source->face_count; ++i) {

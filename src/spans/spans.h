@@ -13,12 +13,12 @@
 #include "quorvel/host_records.h"
 
 struct Edge {
-    std::int32_t   x;         // 16.16 crossing on the current line
-    std::int32_t   dx;        // 16.16 change per line
-    std::int32_t   entering;  // 1: crossing left to right enters the face
-    Edge*          next;
-    Edge*          prev;
-    Edge*          remove_next;
+    std::int32_t x;         // 16.16 crossing on the current line
+    std::int32_t dx;        // 16.16 change per line
+    std::int32_t entering;  // 1: crossing left to right enters the face
+    Edge* next;
+    Edge* prev;
+    Edge* remove_next;
     Prepared_Face* face;
 };
 
@@ -38,8 +38,8 @@ constexpr std::int32_t span_pool_step = 4096;
 struct Frame_State {
     Edge_Pool edges;
     Span_Pool spans;
-    Edge      new_edge_table[max_scan_lines];     // list heads; only next is used
-    Edge*     remove_edge_table[max_scan_lines];  // chains through remove_next
+    Edge new_edge_table[max_scan_lines];      // list heads; only next is used
+    Edge* remove_edge_table[max_scan_lines];  // chains through remove_next
     // Edges starting on each line while they are counted, then the next free
     // record of the line's run in the edge pool while they are filed.
     std::int32_t line_edges[max_scan_lines];
@@ -50,7 +50,7 @@ extern Frame_State frame_state;
 // viewport: lines first_line .. end_line - 1, columns first_column ..
 // end_column - 1. Spans are clipped to these columns when they are emitted.
 struct Scan_Bounds {
-    float        top;           // clip_top itself: the depth walk's y keeps its fraction
+    float top;                  // clip_top itself: the depth walk's y keeps its fraction
     std::int32_t first_line;    // trunc(clip_top)
     std::int32_t end_line;      // trunc(clip_bottom)
     std::int32_t first_column;  // trunc(clip_left)
@@ -65,8 +65,8 @@ bool Read_Scan_Bounds(const Host_Scene& scene, Scan_Bounds& bounds);
 
 // The frame's sentinel edges and surfaces (built afresh for every frame).
 struct Scan_Sentinels {
-    Edge          left;
-    Edge          right;
+    Edge left;
+    Edge right;
     Prepared_Face stack_end;
     Prepared_Face background;  // its spans are the pixels no opaque face covers
 };

@@ -108,7 +108,7 @@ Host_Object* Walk_Object(Host_Scene* scene, Host_Object* object, Host_Object* hi
         }
         // A member standing alone is handled by its group, never here.
     }
-    for (Host_Object* child = object->first_child, *child_hint = source->first_child; child != nullptr;
+    for (Host_Object *child = object->first_child, *child_hint = source->first_child; child != nullptr;
          child = child->next_sibling) {
         child_hint = Walk_Object(scene, child, child_hint, visitor)->next_sibling;
     }
