@@ -33,7 +33,13 @@ Host_Scene scene = [] {
 }();
 
 // P, the coordinate tested, and the two coordinates of its stage that are interpolated.
-struct Plane_Rule { int index; std::uint32_t bit; Field p, other_1, other_2; float bound; bool inside_is_greater; };
+struct Plane_Rule {
+    int index;
+    std::uint32_t bit;
+    Field p, other_1, other_2;
+    float bound;
+    bool inside_is_greater;
+};
 const Plane_Rule planes[6] = {{0, 0x01, Cam_Z, Cam_X, Cam_Y, 1.0f, true}, {1, 0x02, Cam_Z, Cam_X, Cam_Y, 100.0f, false},
                               {2, 0x08, X, Y, W, 310.0f, false},          {3, 0x04, X, Y, W, 10.0f, true},
                               {4, 0x20, Y, X, W, bottom, false},          {5, 0x10, Y, X, W, top, true}};
@@ -69,7 +75,8 @@ Prepared_Face Reference_Clip(const Prepared_Face& in, const Plane_Rule& plane, c
         const float a = plane.bound - at(plane.p, o), b = crossing ? 1.0f / (at(plane.p, i) - at(plane.p, o)) : 0.0f;
         for (Field f : moved) (out.*fields[f])[n] = crossing ? (at(f, i) - at(f, o)) * a * b + at(f, o) : at(f, i);
         if (crossing) (out.*fields[plane.p])[n] = plane.bound;
-        if (plane.bit != 0x10) out.outcode[n] = crossing ? Reference_Outcode(plane, out, n, in.outcode[o]) : in.outcode[i];
+        if (plane.bit != 0x10)
+            out.outcode[n] = crossing ? Reference_Outcode(plane, out, n, in.outcode[o]) : in.outcode[i];
         ++n;
     };
     for (int previous = 0; previous < in.vertex_count; ++previous) {
@@ -112,7 +119,8 @@ TEST(Clip, Every_Plane_And_Format_Matches_The_Reference_Walked_Either_Way_Round)
                 Prepared_Face face = Random_Polygon(random, planes[p]);
                 // Reversed, it is the neighbour that walks each shared edge the other way.
                 for (bool reversed : {false, true}) {
-                    SCOPED_TRACE(testing::Message() << "family " << family << " plane " << p << " trial " << trial << " " << reversed);
+                    SCOPED_TRACE(testing::Message()
+                                 << "family " << family << " plane " << p << " trial " << trial << " " << reversed);
                     if (reversed) {
                         for (Array array : fields) std::reverse(face.*array, face.*array + face.vertex_count);
                         std::reverse(face.outcode, face.outcode + face.vertex_count);
@@ -121,7 +129,8 @@ TEST(Clip, Every_Plane_And_Format_Matches_The_Reference_Walked_Either_Way_Round)
                     Prepared_Face got = face;
                     clippers[family][p](&scene, &got);
                     ASSERT_EQ(got.vertex_count, expected.vertex_count);
-                    for (int f = 0; f < 9; ++f) ASSERT_EQ(0, std::memcmp(got.*fields[f], expected.*fields[f], sizeof got.x)) << f;
+                    for (int f = 0; f < 9; ++f)
+                        ASSERT_EQ(0, std::memcmp(got.*fields[f], expected.*fields[f], sizeof got.x)) << f;
                     ASSERT_EQ(0, std::memcmp(got.outcode, expected.outcode, sizeof got.outcode));
                 }
             }
@@ -134,8 +143,8 @@ Prepared_Face Polygon(Field a, Field b, Field c, const std::vector<std::vector<f
     Prepared_Face face{};
     face.vertex_count = static_cast<int>(vertices.size());
     for (int i = 0; i < face.vertex_count; ++i)
-        (face.*fields[a])[i] = vertices[i][0], (face.*fields[b])[i] = vertices[i][1], (face.*fields[c])[i] = vertices[i][2],
-        face.outcode[i] = static_cast<std::uint32_t>(vertices[i][3]);
+        (face.*fields[a])[i] = vertices[i][0], (face.*fields[b])[i] = vertices[i][1],
+        (face.*fields[c])[i] = vertices[i][2], face.outcode[i] = static_cast<std::uint32_t>(vertices[i][3]);
     return face;
 }
 

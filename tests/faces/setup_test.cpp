@@ -11,8 +11,8 @@
 #include <random>
 #include <vector>
 
-#include "faces/faces.h"
 #include "base/numbers.h"
+#include "faces/faces.h"
 #include "support/logging_host.h"
 
 namespace {
@@ -22,10 +22,13 @@ double Screen_X(double x, double z) { return 160.0 + 160.0 * x / z; }
 // Clip slots called, by slot number (2 near .. 7 top), each passed on to the row's own function.
 std::vector<int> clip_calls;
 const Dispatch_Row* clip_target = nullptr;
-constexpr Clip_Function Dispatch_Row::*clip_slots[] = {&Dispatch_Row::clip_near, &Dispatch_Row::clip_far, &Dispatch_Row::clip_right,
-                                                        &Dispatch_Row::clip_left, &Dispatch_Row::clip_bottom, &Dispatch_Row::clip_top};
+constexpr Clip_Function Dispatch_Row::*clip_slots[] = {&Dispatch_Row::clip_near,   &Dispatch_Row::clip_far,
+                                                       &Dispatch_Row::clip_right,  &Dispatch_Row::clip_left,
+                                                       &Dispatch_Row::clip_bottom, &Dispatch_Row::clip_top};
 template <int slot>
-void QUORVEL_CDECL Log_Clip(Host_Scene* s, Prepared_Face* face) { clip_calls.push_back(slot), (clip_target->*clip_slots[slot - 2])(s, face); }
+void QUORVEL_CDECL Log_Clip(Host_Scene* s, Prepared_Face* face) {
+    clip_calls.push_back(slot), (clip_target->*clip_slots[slot - 2])(s, face);
+}
 
 // The shared test host (viewport 320 x 240, the images of x = +-z, y = +-z;
 // near 1, far 100) with its material on the chosen row, whose clip slots log.
@@ -67,7 +70,8 @@ struct Face_Scene : quorvel_test::Logging_Host {
         if (corners.size() < 3) return face;
         const Camera_Vertex *v = services->camera_vertices, &a = v[corners[0]], &b = v[corners[1]], &c = v[corners[2]];
         const double e[3] = {b.x - a.x, b.y - a.y, b.z - a.z}, f[3] = {c.x - a.x, c.y - a.y, c.z - a.z};
-        for (int i = 0; i < 3; ++i) face->normal[i] = float(e[(i + 1) % 3] * f[(i + 2) % 3] - e[(i + 2) % 3] * f[(i + 1) % 3]);
+        for (int i = 0; i < 3; ++i)
+            face->normal[i] = float(e[(i + 1) % 3] * f[(i + 2) % 3] - e[(i + 2) % 3] * f[(i + 1) % 3]);
         return face;
     }
     void Setup(const std::vector<std::uint32_t>& corners) { row.setup(&scene, Face(corners)); }
@@ -94,11 +98,16 @@ void Check_Pool(const Face_Pool& pool) {
 }
 
 TEST(Setup, Outcodes_Choose_The_Clip_Slots_Only_Unclipped_Faces_Use_The_Cache_And_Sort_Depth_Is_The_Deepest_Z) {
-    const struct { float v[3][3]; std::vector<int> calls; int records, sort_depth; bool cached; } cases[] = {
+    const struct {
+        float v[3][3];
+        std::vector<int> calls;
+        int records, sort_depth;
+        bool cached;
+    } cases[] = {
         {{{0, 0, 10.9f}, {1, 0, 12.2f}, {-1.5f, -1, 12.7f}}, {}, 1, 12, true},  // inside everything
-        {{{-6, 0, 5}, {-9, 3, 6}, {-30, -40, 0.5f}}, {}, 0, 0, false},         // all left of x = -z
-        {{{-6, 0, 5}, {-2, -1, 6}, {-1, 1, 7}}, {5}, 1, 7, true},              // across the left edge
-        {{{0.8f, 0, 0.5f}, {0, 0, 5}, {0, 2, 5}}, {2, 4}, 1, 5, false},        // behind near, right of x = z there
+        {{{-6, 0, 5}, {-9, 3, 6}, {-30, -40, 0.5f}}, {}, 0, 0, false},          // all left of x = -z
+        {{{-6, 0, 5}, {-2, -1, 6}, {-1, 1, 7}}, {5}, 1, 7, true},               // across the left edge
+        {{{0.8f, 0, 0.5f}, {0, 0, 5}, {0, 2, 5}}, {2, 4}, 1, 5, false},         // behind near, right of x = z there
         {{{-300, -300, 150}, {300, -300, 150}, {0, 300, -50}}, {2, 3, 4, 5, 6, 7}, 1, 100, false},
         {{{10.6f, -8.8f, 10}, {9.7f, -10.9f, 10}, {11.2f, -11.7f, 10}}, {4, 6}, 0, 0, true},  // past a corner
     };
@@ -115,7 +124,8 @@ TEST(Setup, Outcodes_Choose_The_Clip_Slots_Only_Unclipped_Faces_Use_The_Cache_An
         Check_Pool(translucent);
         for (int i = 0; i < 3; ++i)  // projected and stamped, or left alone
             EXPECT_TRUE(c.cached ? s.services->vertex_stamps[i] == 1u
-                                 : s.services->vertex_stamps[i] == 0u && s.services->projected_vertices[i].x == -9.0f) << i;
+                                 : s.services->vertex_stamps[i] == 0u && s.services->projected_vertices[i].x == -9.0f)
+                << i;
         if (c.records == 0) continue;
         const Prepared_Face& face = translucent.records[0];
         EXPECT_EQ(face.sort_depth, c.sort_depth);
@@ -183,7 +193,8 @@ TEST(Setup, Depth_Plane_Gives_One_Over_Z_At_Every_Vertex_Of_Every_Fan_Piece) {
     s.Vertex(21, 3.0f, -2.0f, 0.25f);
     s.Vertex(22, 1.0f, 4.0f, 9.0f);
     std::vector<std::uint32_t> corners = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-    for (std::uint32_t i = 0; i < 12; ++i) s.Vertex(i, 2 * std::cos(i * 0.5235988f), 2 * std::sin(i * 0.5235988f), 5 - std::cos(i * 0.5235988f) / 2);
+    for (std::uint32_t i = 0; i < 12; ++i)
+        s.Vertex(i, 2 * std::cos(i * 0.5235988f), 2 * std::sin(i * 0.5235988f), 5 - std::cos(i * 0.5235988f) / 2);
     s.Setup({20, 21, 22});
     s.Setup(corners);
     corners.pop_back(), s.Setup(corners);  // 11 corners leave a last piece of 3
@@ -212,10 +223,13 @@ TEST(Setup, Faces_That_Cannot_Be_Drawn_Are_Not_Set_Up) {
     // through the eye, a vertex at the eye called inside, no face block, and what
     // a mapped row reads (the map, its image, the material's row or block).
     const std::function<void(Face_Scene&, Host_Face&)> spoilers[] = {
-        [](Face_Scene&, Host_Face&) {}, [](Face_Scene&, Host_Face& f) { f.normal[0] = 1, f.normal[2] = 0; },
+        [](Face_Scene&, Host_Face&) {},
+        [](Face_Scene&, Host_Face& f) { f.normal[0] = 1, f.normal[2] = 0; },
         [](Face_Scene& s, Host_Face&) { s.services.Set_Vertex(1, 0, 0, 0, 63); },
-        [](Face_Scene&, Host_Face& f) { f.render_data = nullptr; }, [](Face_Scene& s, Host_Face&) { s.map.image = nullptr; },
-        [](Face_Scene& s, Host_Face&) { s.material.map = nullptr; }, [](Face_Scene& s, Host_Face&) { s.material_data.row = nullptr; },
+        [](Face_Scene&, Host_Face& f) { f.render_data = nullptr; },
+        [](Face_Scene& s, Host_Face&) { s.map.image = nullptr; },
+        [](Face_Scene& s, Host_Face&) { s.material.map = nullptr; },
+        [](Face_Scene& s, Host_Face&) { s.material_data.row = nullptr; },
         [](Face_Scene& s, Host_Face&) { s.material.render_data = nullptr; }};
     for (const auto& spoil : spoilers) {
         Face_Scene s(Row_Mapped);
@@ -232,13 +246,21 @@ TEST(Setup, Faces_That_Cannot_Be_Drawn_Are_Not_Set_Up) {
 TEST(Square, Quads_Become_Squares_Of_Their_Larger_Half_Extent_Clipped_Only_By_Screen_Edges) {
     // Screen x, y and camera z per corner; whether the host calls every corner
     // inside; the clip slots called; the square drawn (left, top, right, bottom), if any.
-    const struct { float quad[4][3]; bool lying; std::vector<int> calls; float box[4]; } cases[] = {
+    const struct {
+        float quad[4][3];
+        bool lying;
+        std::vector<int> calls;
+        float box[4];
+    } cases[] = {
         {{{100, 110, 10}, {100, 130, 11}, {200, 130, 12}, {200, 110, 13}}, false, {}, {100, 70, 200, 170}},  // wide
         {{{150, 20, 10}, {150, 220, 10}, {170, 220, 10}, {170, 20, 10}}, false, {}, {60, 20, 260, 220}},     // tall
-        {{{290, 80, 10}, {300, 160, 10}, {310, 160, 10}, {300, 80, 10}}, false, {4}, {260, 80, 320, 160}},   // grows past the right
-        {{{-60, 100, 10}, {-60, 120, 10}, {-40, 120, 10}, {-40, 100, 10}}, true, {5}, {}},                   // wholly left
-        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 10}, {120, 110, 0.5f}}, false, {}, {}},                 // behind near
-        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 150}, {120, 110, 10}}, false, {}, {}},                  // past far
+        {{{290, 80, 10}, {300, 160, 10}, {310, 160, 10}, {300, 80, 10}},
+         false,
+         {4},
+         {260, 80, 320, 160}},                                                                // grows past the right
+        {{{-60, 100, 10}, {-60, 120, 10}, {-40, 120, 10}, {-40, 100, 10}}, true, {5}, {}},    // wholly left
+        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 10}, {120, 110, 0.5f}}, false, {}, {}},  // behind near
+        {{{100, 110, 10}, {100, 130, 10}, {120, 130, 150}, {120, 110, 10}}, false, {}, {}},   // past far
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
@@ -282,7 +304,9 @@ TEST(Random_Faces, Every_Row_Keeps_Its_Records_Inside_The_Viewport) {
         SCOPED_TRACE(testing::Message() << "row " << id);
         Face_Scene s(static_cast<Row_Id>(id));
         std::mt19937 random(1000u + id);
-        const auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
+        const auto uniform = [&](float low, float high) {
+            return std::uniform_real_distribution<float>(low, high)(random);
+        };
         for (int n = 0; n < 1500; ++n) {
             // Each face its own object: a new generation. 1 to 24 corners on an ellipse
             // in a random plane, or scattered; one in five with lying outcodes.
@@ -290,12 +314,14 @@ TEST(Random_Faces, Every_Row_Keeps_Its_Records_Inside_The_Viewport) {
             const int count = random() % 4 == 0 ? 1 + random() % 24 : 3 + random() % 4;
             const float centre[3] = {uniform(-40, 40), uniform(-40, 40), uniform(-20, 130)};
             const float radius = random() % 3 == 0 ? uniform(50, 400) : uniform(0.5f, 30);
-            const float a[3] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)}, b[3] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)};
+            const float a[3] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)},
+                        b[3] = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1)};
             const bool scattered = random() % 5 == 0, truthful = random() % 5 != 0;
             std::vector<std::uint32_t> corners;
             for (int i = 0; i < count; ++i) {
                 const float angle = 6.2831853f * float(i) / float(count);
-                const float c = scattered ? uniform(-1, 1) : std::cos(angle), d = scattered ? uniform(-1, 1) : std::sin(angle);
+                const float c = scattered ? uniform(-1, 1) : std::cos(angle),
+                            d = scattered ? uniform(-1, 1) : std::sin(angle);
                 const auto along = [&](int k) { return centre[k] + radius * (c * a[k] + d * b[k]); };
                 corners.push_back((n % 8) * 24 + i);
                 s.Vertex(corners.back(), along(0), along(1), along(2), uniform(0, 255));
@@ -304,7 +330,8 @@ TEST(Random_Faces, Every_Row_Keeps_Its_Records_Inside_The_Viewport) {
             s.Setup(corners);
         }
         // Plenty of work reached the records; squares take only quads inside near and far.
-        EXPECT_GT(opaque.count + translucent.count + overlay.count, id == Row_Square || id == Row_Square_Overlay ? 20 : 300);
+        EXPECT_GT(opaque.count + translucent.count + overlay.count,
+                  id == Row_Square || id == Row_Square_Overlay ? 20 : 300);
         for (const Face_Pool* pool : {&opaque, &translucent, &overlay}) Check_Pool(*pool);
     }
 }

@@ -27,11 +27,13 @@ std::string Write_File(const std::string& name, const std::string& bytes) {
 
 TEST(Mesh_Files, Obj_Cube_With_Materials_And_A_Keyed_Texture_Faces_Outwards) {
     // A unit cube as files have it: counter-clockwise seen from outside, right-handed.
-    const std::string path = Write_File("cube.obj",
+    const std::string path = Write_File(
+        "cube.obj",
         "mtllib cube.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n"
         "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nusemtl textured\nf 1/1 4/4 3/3 2/2\nf 5/1 6/2 7/3 8/4\nf 1/1 5/2 8/3 4/4\n"
         "usemtl plain\nf 2/1 3/4 7/3 6/2\nf 4/1 8/2 7/3 3/4\nf 1/1 2/2 6/3 5/4\n");
-    Write_File("cube.mtl", "newmtl textured\nKd 1 1 1\nmap_Kd skin.png\nnewmtl plain\nKd 0.5 0.25 1\nd 0.5\nmap_Kd plain.png\n");
+    Write_File("cube.mtl",
+               "newmtl textured\nKd 1 1 1\nmap_Kd skin.png\nnewmtl plain\nKd 0.5 0.25 1\nd 0.5\nmap_Kd plain.png\n");
     Image skin(7, 7, Rgba{0, 128, 255, 255});
     skin.At(3, 3).a = 0;  // a hole makes the material colour-keyed
     png_image png{.version = PNG_IMAGE_VERSION, .width = 7, .height = 7, .format = PNG_FORMAT_RGBA};  // keeps the alpha
@@ -70,8 +72,9 @@ TEST(Mesh_Files, Obj_Cube_With_Materials_And_A_Keyed_Texture_Faces_Outwards) {
 }
 
 TEST(Mesh_Files, Ply_In_Ascii_And_Both_Binary_Orders) {
-    const std::string header = "element vertex 4\nproperty float x\nproperty float y\nproperty float z\nproperty float s\n"
-                               "property float t\nelement face 2\nproperty list uchar int vertex_indices\nend_header\n";
+    const std::string header =
+        "element vertex 4\nproperty float x\nproperty float y\nproperty float z\nproperty float s\n"
+        "property float t\nelement face 2\nproperty list uchar int vertex_indices\nend_header\n";
     const float vertices[] = {0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 1, 1, 0, 1, 1, 0, 1, 0, 0, 1};
     const std::int32_t faces[2][3] = {{0, 1, 2}, {0, 2, 3}};
     std::string little, big;
@@ -83,12 +86,14 @@ TEST(Mesh_Files, Ply_In_Ascii_And_Both_Binary_Orders) {
         big.append(bytes, size);
     };
     for (const float& v : vertices) append(&v, 4);
-    for (const auto& face : faces) append("\3", 1), append(&face[0], 4), append(&face[1], 4), append(&face[2], 4);  // 3 corners
+    for (const auto& face : faces)
+        append("\3", 1), append(&face[0], 4), append(&face[1], 4), append(&face[2], 4);  // 3 corners
     Scene scene;
-    for (const std::string& file : {Write_File("quad.ply", "ply\nformat ascii 1.0\ncomment two triangles\n" + header +
-                                                           "0 0 0 0 0\n1 0 0 1 0\n1 1 0 1 1\n0 1 0 0 1\n3 0 1 2\n3 0 2 3\n"),
-                                    Write_File("little.ply", "ply\nformat binary_little_endian 1.0\n" + header + little),
-                                    Write_File("big.ply", "ply\nformat binary_big_endian 1.0\n" + header + big)}) {
+    for (const std::string& file :
+         {Write_File("quad.ply", "ply\nformat ascii 1.0\ncomment two triangles\n" + header +
+                                     "0 0 0 0 0\n1 0 0 1 0\n1 1 0 1 1\n0 1 0 0 1\n3 0 1 2\n3 0 2 3\n"),
+          Write_File("little.ply", "ply\nformat binary_little_endian 1.0\n" + header + little),
+          Write_File("big.ply", "ply\nformat binary_big_endian 1.0\n" + header + big)}) {
         Mesh_Data mesh;
         std::string error;
         Mesh_Load_Report report;
@@ -108,7 +113,11 @@ TEST(Mesh_Files, Ply_In_Ascii_And_Both_Binary_Orders) {
 }
 
 TEST(Mesh_Files, Bad_Files_Are_Refused_With_A_One_Line_Reason_Naming_Them) {
-    const struct { const char* name; const char* text; const char* reason; } cases[] = {
+    const struct {
+        const char* name;
+        const char* text;
+        const char* reason;
+    } cases[] = {
         {"nothing.obj", "# no faces\nv 0 0 0\n", "no faces"},
         {"short.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nend_header\n1 2\n", "ends early"},
         {"nohead.ply", "ply\nformat ascii 1.0\n", "end_header"},

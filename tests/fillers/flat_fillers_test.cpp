@@ -40,7 +40,8 @@ TEST(Flat_Fillers, Each_Filler_Writes_Its_Colour_Rule_On_Its_Spans_Only) {
             std::vector<std::uint16_t> expected = world.frame;
             for (const Span& span : world.spans)
                 for (int x = span.x; x < span.x + span.length; ++x)
-                    expected[span.y * World::pitch + x] = Ref_Apply(f.op, f.colour, expected[span.y * World::pitch + x], is_555);
+                    expected[span.y * World::pitch + x] =
+                        Ref_Apply(f.op, f.colour, expected[span.y * World::pitch + x], is_555);
             world.Fill(f.fill, face);
             ASSERT_EQ(world.frame, expected) << "round " << round;
         }

@@ -36,10 +36,13 @@ TEST(Pixel_Ops, Every_Pixel_And_Random_Pairs_Match_The_Channel_Reference) {
         for (std::uint32_t a = 0; a < 65536; ++a)
             for (std::uint16_t b : partners) {
                 const std::uint16_t s = static_cast<std::uint16_t>(a);
-                ASSERT_EQ(op.single(s, b), Ref_Apply(op.op, s, b, op.is_555)) << op.name << std::hex << " " << a << " " << b;
-                ASSERT_EQ(op.single(b, s), Ref_Apply(op.op, b, s, op.is_555)) << op.name << std::hex << " " << b << " " << a;
+                ASSERT_EQ(op.single(s, b), Ref_Apply(op.op, s, b, op.is_555))
+                    << op.name << std::hex << " " << a << " " << b;
+                ASSERT_EQ(op.single(b, s), Ref_Apply(op.op, b, s, op.is_555))
+                    << op.name << std::hex << " " << b << " " << a;
                 const std::uint32_t pair = op.pair(a | 0xA5A50000u, b * 0x10001u);
-                ASSERT_EQ(pair, Ref_Apply_Pair(op.op, a | 0xA5A50000u, b * 0x10001u, op.is_555)) << op.name << std::hex << " " << a;
+                ASSERT_EQ(pair, Ref_Apply_Pair(op.op, a | 0xA5A50000u, b * 0x10001u, op.is_555))
+                    << op.name << std::hex << " " << a;
                 ASSERT_EQ(pair & 0xFFFF, op.single(s, b)) << op.name;
             }
         for (int i = 0; i < 400000; ++i) {
@@ -66,8 +69,10 @@ TEST(Pixel_Ops, Worked_Values) {
         {"565 add: red's carry leaves the pixel", Op_Add::Apply<Format_565>(0xF800, 0xF800), 0xF800},
         {"565 blend pair: second blue one less", Op_Blend::Apply_Pair<Format_565>(0x00010001, 0x00010001), 0x00000001},
         {"565 blend pair: carry out of bit 31", Op_Blend::Apply_Pair<Format_565>(0xFFFFFFFF, 0xFFFFFFFF), 0xF7DEF7DF},
-        {"565 add pair: second red fills four bits", Op_Add::Apply_Pair<Format_565>(0xF8000000, 0xF8000000), 0xF0000000},
-        {"565 add pair: first red's carry into second blue", Op_Add::Apply_Pair<Format_565>(0xF800, 0xF800), 0x0001F800},
+        {"565 add pair: second red fills four bits", Op_Add::Apply_Pair<Format_565>(0xF8000000, 0xF8000000),
+         0xF0000000},
+        {"565 add pair: first red's carry into second blue", Op_Add::Apply_Pair<Format_565>(0xF800, 0xF800),
+         0x0001F800},
     };
     for (const auto& c : cases) EXPECT_EQ(c.got, c.expected) << c.what;
 }

@@ -31,7 +31,8 @@ const Ref_Filler fillers[] = {
     {"Fill_Spans_Gouraud", Fill_Spans_Gouraud, S::Level, O::Copy, L::Perspective, K::Per_Pixel},
     {"Fill_Spans_Gouraud_Blend", Fill_Spans_Gouraud_Blend, S::Level, O::Blend, L::Perspective, K::Per_Pixel},
     {"Fill_Spans_Gouraud_Mapped", Fill_Spans_Gouraud_Mapped, S::Lit, O::Copy, L::Linear, K::Paired, true},
-    {"Fill_Spans_Gouraud_Mapped_Keyed", Fill_Spans_Gouraud_Mapped_Keyed, S::Lit_Keyed, O::Copy, L::Linear, K::Single, true},
+    {"Fill_Spans_Gouraud_Mapped_Keyed", Fill_Spans_Gouraud_Mapped_Keyed, S::Lit_Keyed, O::Copy, L::Linear, K::Single,
+     true},
     {"Fill_Spans_Gouraud_Mapped_Blend", Fill_Spans_Gouraud_Mapped_Blend, S::Lit, O::Blend, L::Linear, K::Paired, true},
     {"Fill_Spans_Gouraud_Mapped_Keyed_Blend", Fill_Spans_Gouraud_Mapped_Keyed_Blend, S::Lit_Index_0_Skipped, O::Blend,
      L::Screen, K::Per_Pixel},
@@ -47,13 +48,16 @@ Prepared_Face Random_Face(std::mt19937& random, bool light_times_w, float lowest
     std::vector<float> angles(3 + random() % 4);
     for (float& angle : angles) angle = unit(random) * 6.2831853f;
     std::sort(angles.rbegin(), angles.rend());
-    const float cx = 10 + unit(random) * 44, cy = 8 + unit(random) * 32, rx = 2 + unit(random) * 20, ry = 1 + unit(random) * 16;
+    const float cx = 10 + unit(random) * 44, cy = 8 + unit(random) * 32, rx = 2 + unit(random) * 20,
+                ry = 1 + unit(random) * 16;
     const float texels = random() % 2 ? 300.0f : 2e6f;
     Prepared_Face face{};
     for (float angle : angles) {
         const float w = 0.05f + unit(random) * 2.0f;
-        Add_Vertex(face, {std::clamp(cx + rx * std::cos(angle), 0.0f, 63.0f), std::clamp(cy + ry * std::sin(angle), 0.0f, 47.0f), w,
-                          (unit(random) * 2 - 1) * texels, (unit(random) * 2 - 1) * texels, (lowest + unit(random) * levels) * 64 * (light_times_w ? w : 1)});
+        Add_Vertex(face,
+                   {std::clamp(cx + rx * std::cos(angle), 0.0f, 63.0f),
+                    std::clamp(cy + ry * std::sin(angle), 0.0f, 47.0f), w, (unit(random) * 2 - 1) * texels,
+                    (unit(random) * 2 - 1) * texels, (lowest + unit(random) * levels) * 64 * (light_times_w ? w : 1)});
     }
     return face;
 }
@@ -66,7 +70,8 @@ void Random_Spans(std::mt19937& random, World& world, const Prepared_Face& face)
     for (int y = edges.top; y < edges.bottom; ++y) {
         const int left = std::max(edges.lines.at(y).x[0], 0), right = std::min(edges.lines.at(y).x[1], World::pitch);
         std::vector<Span> spans;
-        if (right == left && left < World::pitch - 3 && random() % 2) spans.push_back({left, 1 + int(random() % 3), y, -1});
+        if (right == left && left < World::pitch - 3 && random() % 2)
+            spans.push_back({left, 1 + int(random() % 3), y, -1});
         for (int x = left; x < right;) {
             const int length = 1 + static_cast<int>(random() % (right - x));
             if (random() % 4) spans.push_back({x, length, y, -1});
@@ -86,9 +91,12 @@ void Randomise(std::mt19937& random, World& world, const Ref_Filler& filler) {
     world.map.colour_key = 0x1234;
     world.map.colour_key_index = 1;
     for (std::uint32_t i = 0; i < world.count; ++i) {
-        if (filler.source == S::Texel) world.Texels_16()[i] = static_cast<std::uint16_t>(random());
-        else if (filler.source == S::Texel_Keyed) world.Texels_16()[i] = pool[random() % 6];
-        else world.Texels_8()[i] = static_cast<std::uint8_t>(random() % 2 ? random() % 3 : random());
+        if (filler.source == S::Texel)
+            world.Texels_16()[i] = static_cast<std::uint16_t>(random());
+        else if (filler.source == S::Texel_Keyed)
+            world.Texels_16()[i] = pool[random() % 6];
+        else
+            world.Texels_8()[i] = static_cast<std::uint8_t>(random() % 2 ? random() % 3 : random());
     }
 }
 
@@ -106,7 +114,10 @@ TEST(Span_Fillers, Every_Filler_Image_Kind_And_Depth_Matches_The_Reference) {
                     Prepared_Face face = Random_Face(random, filler.light == L::Perspective);
                     if (round == 0) {
                         // w reaches 0 eight pixels in and goes negative beyond the face: pinned samples, masked texels.
-                        face = Make_Face({{0, 10, 1, 5, 5, 900}, {0, 12, 1, 5, 5, 900}, {8, 12, 0, 0, 0, 900}, {8, 10, 0, 0, 0, 900}});
+                        face = Make_Face({{0, 10, 1, 5, 5, 900},
+                                          {0, 12, 1, 5, 5, 900},
+                                          {8, 12, 0, 0, 0, 900},
+                                          {8, 10, 0, 0, 0, 900}});
                         face.u[2] = face.u[3] = 900;
                         world.Add_Span(0, 24, 10);
                     } else {
@@ -151,16 +162,17 @@ TEST(Edge_Walk, Both_Chains_Match_The_Reference_Line_By_Line) {
     for (int round = 0; round < 500; ++round) {
         Prepared_Face face{};
         for (int i = 0, n = 3 + random() % 14; i < n; ++i)
-            Add_Vertex(face, {unit(random) * 750 - 50, random() % 48 * 10.0f, 0.01f + unit(random), unit(random) * 400 - 200,
-                              unit(random) * 400 - 200, unit(random) * 20000});
+            Add_Vertex(face, {unit(random) * 750 - 50, random() % 48 * 10.0f, 0.01f + unit(random),
+                              unit(random) * 400 - 200, unit(random) * 400 - 200, unit(random) * 20000});
         const Ref_Edges expected = Reference_Edges(face);
         const Face_Lines lines = Walk_Edges<true, true>(face);
         ASSERT_EQ(lines.top, expected.top);
         ASSERT_EQ(lines.bottom, expected.bottom);
         for (const auto& [y, line] : expected.lines) {
             const Edge_Line& e = fillers_state.edge_lines[y];
-            const Ref_Line walked{{e.x_left, e.x_right},
-                                  {{e.w_left, e.uw_left, e.vw_left, e.shade_left}, {e.w_right, e.uw_right, e.vw_right, e.shade_right}}};
+            const Ref_Line walked{
+                {e.x_left, e.x_right},
+                {{e.w_left, e.uw_left, e.vw_left, e.shade_left}, {e.w_right, e.uw_right, e.vw_right, e.shade_right}}};
             ASSERT_TRUE(walked == line) << "round " << round << ", line " << y;
         }
     }

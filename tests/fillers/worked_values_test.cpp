@@ -17,8 +17,10 @@ namespace {
 // Lines 10 and 11 from column 0 to `right`, vertex 0 top left, increasing
 // indices down the left edge; v = 0.
 Prepared_Face Rectangle(float right, float w, float u_left, float u_right, float shade_left, float shade_right) {
-    return Make_Face({{0, 10, w, u_left, 0, shade_left}, {0, 12, w, u_left, 0, shade_left},
-                      {right, 12, w, u_right, 0, shade_right}, {right, 10, w, u_right, 0, shade_right}});
+    return Make_Face({{0, 10, w, u_left, 0, shade_left},
+                      {0, 12, w, u_left, 0, shade_left},
+                      {right, 12, w, u_right, 0, shade_right},
+                      {right, 10, w, u_right, 0, shade_right}});
 }
 
 // w = 1, u from 4/256 texel to 32 texels over 32 pixels: 255.875 units a
@@ -83,16 +85,63 @@ TEST(Light, Levels_Worked_By_Hand) {
         std::vector<Span> spans;
         std::vector<int> levels;
     } cases[] = {
-        {"exact 5, 259, 513 at 0, 8, 16; steps of 31 between", Fill_Spans_Gouraud, 1, 5, 1021, 32, {{0, 17, 10, -1}},
+        {"exact 5, 259, 513 at 0, 8, 16; steps of 31 between",
+         Fill_Spans_Gouraud,
+         1,
+         5,
+         1021,
+         32,
+         {{0, 17, 10, -1}},
          {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2}},
         {"light 100 is level 25", Fill_Spans_Gouraud, 0.25f, 1600, 1600, 32, {{0, 9, 10, -1}}, std::vector<int>(9, 25)},
-        {"light 100 is level 25 (linear light)", Fill_Spans_Gouraud_Mapped, 1, 6400, 6400, 32, {{0, 9, 10, -1}}, std::vector<int>(9, 25)},
-        {"light 260 wraps to level 1", Fill_Spans_Gouraud, 0.5f, 8320, 8320, 32, {{0, 9, 10, -1}}, std::vector<int>(9, 1)},
-        {"light -4 wraps to level 63", Fill_Spans_Gouraud, 0.5f, -128, -128, 32, {{0, 9, 10, -1}}, std::vector<int>(9, 63)},
-        {"level 65 wraps to 1 (linear light)", Fill_Spans_Gouraud_Mapped, 1, 16650, 16650, 32, {{0, 9, 10, -1}}, std::vector<int>(9, 1)},
-        {"a gradient of 0.9 steps by 0", Fill_Spans_Gouraud_Mapped, 1, 6650, 6678.8f, 32, {{0, 32, 10, -1}}, std::vector<int>(32, 25)},
-        {"the span at 40 starts at 5980 + 40 x trunc(10.9)", Fill_Spans_Gouraud_Mapped, 1, 5980, 6634, 60,
-         {{0, 5, 10, -1}, {40, 3, 10, -1}}, {23, 23, 23, 23, 23, 24, 24, 25}},
+        {"light 100 is level 25 (linear light)",
+         Fill_Spans_Gouraud_Mapped,
+         1,
+         6400,
+         6400,
+         32,
+         {{0, 9, 10, -1}},
+         std::vector<int>(9, 25)},
+        {"light 260 wraps to level 1",
+         Fill_Spans_Gouraud,
+         0.5f,
+         8320,
+         8320,
+         32,
+         {{0, 9, 10, -1}},
+         std::vector<int>(9, 1)},
+        {"light -4 wraps to level 63",
+         Fill_Spans_Gouraud,
+         0.5f,
+         -128,
+         -128,
+         32,
+         {{0, 9, 10, -1}},
+         std::vector<int>(9, 63)},
+        {"level 65 wraps to 1 (linear light)",
+         Fill_Spans_Gouraud_Mapped,
+         1,
+         16650,
+         16650,
+         32,
+         {{0, 9, 10, -1}},
+         std::vector<int>(9, 1)},
+        {"a gradient of 0.9 steps by 0",
+         Fill_Spans_Gouraud_Mapped,
+         1,
+         6650,
+         6678.8f,
+         32,
+         {{0, 32, 10, -1}},
+         std::vector<int>(32, 25)},
+        {"the span at 40 starts at 5980 + 40 x trunc(10.9)",
+         Fill_Spans_Gouraud_Mapped,
+         1,
+         5980,
+         6634,
+         60,
+         {{0, 5, 10, -1}, {40, 3, 10, -1}},
+         {23, 23, 23, 23, 23, 24, 24, 25}},
     };
     for (const auto& c : cases)
         for (bool is_256 : {false, true}) {
@@ -117,10 +166,11 @@ TEST(Keyed_Fillers, The_Key_Decides_Which_Pixels_Are_Drawn) {
         Fill_Function fill;
         std::uint32_t texel_bytes, texel, key_index;
         bool drawn;
-    } cases[] = {{Fill_Spans_Mapped_Keyed, 2, 0x4210, 0, false},          {Fill_Spans_Mapped_Keyed, 2, 0x4211, 0, true},
-                 {Fill_Spans_Mapped_Keyed_Blend, 2, 0x4210, 0, false},    {Fill_Spans_Mapped_Keyed_Blend, 2, 0x4211, 0, true},
-                 {Fill_Spans_Gouraud_Mapped_Keyed_Blend, 1, 0, 5, false}, {Fill_Spans_Gouraud_Mapped_Blend, 1, 0, 5, true},
-                 {Fill_Spans_Gouraud_Mapped_Keyed, 1, 0, 0, false},       {Fill_Spans_Gouraud_Mapped_Keyed, 1, 0, 5, true}};
+    } cases[] = {
+        {Fill_Spans_Mapped_Keyed, 2, 0x4210, 0, false},          {Fill_Spans_Mapped_Keyed, 2, 0x4211, 0, true},
+        {Fill_Spans_Mapped_Keyed_Blend, 2, 0x4210, 0, false},    {Fill_Spans_Mapped_Keyed_Blend, 2, 0x4211, 0, true},
+        {Fill_Spans_Gouraud_Mapped_Keyed_Blend, 1, 0, 5, false}, {Fill_Spans_Gouraud_Mapped_Blend, 1, 0, 5, true},
+        {Fill_Spans_Gouraud_Mapped_Keyed, 1, 0, 0, false},       {Fill_Spans_Gouraud_Mapped_Keyed, 1, 0, 5, true}};
     for (bool is_256 : {false, true})
         for (const auto& c : cases) {
             World world(16, c.texel_bytes, is_256, 4, 16);
@@ -146,7 +196,8 @@ TEST(Overlay_Filler, Never_Writes_Outside_The_Lines_And_Columns_Of_Its_Vertices)
         std::fill_n(world.Texels_16(), world.count, 0x0421);
         Prepared_Face face{};
         for (int i = 0, n = 3 + random() % 6; i < n; ++i)
-            Add_Vertex(face, {x_of(random), y_of(random), 0.1f + unit(random), unit(random) * 16 - 8, unit(random) * 16 - 8});
+            Add_Vertex(face,
+                       {x_of(random), y_of(random), 0.1f + unit(random), unit(random) * 16 - 8, unit(random) * 16 - 8});
         const auto [min_x, max_x] = std::minmax_element(face.x, face.x + face.vertex_count);
         const auto [min_y, max_y] = std::minmax_element(face.y_row, face.y_row + face.vertex_count);
         world.Fill(Fill_Square_Overlay, face);

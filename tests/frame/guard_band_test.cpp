@@ -32,11 +32,13 @@ TEST(Guard_Band, Random_Scenes_Write_Nothing_Outside_The_Viewport) {
     Build_Showcase(scene, 64, 48);  // a material for every render state
     Mesh_Data cloud;                // polygons of 3 to 6 corners, up to 24 units across
     for (std::uint32_t i = 0; i < 500; ++i) {
-        Mesh_Face& face = cloud.faces.emplace_back(Mesh_Face{{}, scene.Materials()[i % scene.Materials().size()].get()});
+        Mesh_Face& face =
+            cloud.faces.emplace_back(Mesh_Face{{}, scene.Materials()[i % scene.Materials().size()].get()});
         const Vec3 centre{Spread(), Spread(), Spread()};
         for (std::uint32_t k = 0; k < 3 + i % 4; ++k) {
             face.corners.push_back({static_cast<std::uint32_t>(cloud.positions.size()), k * 0.3f, k * 0.7f});
-            cloud.positions.push_back({centre.x + Spread() * (i % 3) / 2, centre.y + Spread() / 2, centre.z + Spread() * (i % 2)});
+            cloud.positions.push_back(
+                {centre.x + Spread() * (i % 3) / 2, centre.y + Spread() / 2, centre.z + Spread() * (i % 2)});
         }
     }
     Scene_Object& liar = scene.Add_Object("cloud", &scene.Add_Mesh(cloud), Place({0, 0, 0}));

@@ -15,11 +15,11 @@
 #include <span>
 #include <tuple>
 
-#include "core/services.h"
-#include "spans/spans.h"
-#include "module/module.h"
 #include "base/numbers.h"
+#include "core/services.h"
+#include "module/module.h"
 #include "quorvel/quorvel_soft.h"
+#include "spans/spans.h"
 #include "support/recording_memory.h"
 
 namespace {
@@ -38,7 +38,8 @@ using Strips = std::vector<std::vector<std::int32_t>>;
 Strips Chain_Of(const Prepared_Face& face) {
     Strips runs;
     for (std::int32_t i = face.first_span; i != -1; i = frame_state.spans.records[i].next)
-        runs.push_back({frame_state.spans.records[i].y, frame_state.spans.records[i].x, frame_state.spans.records[i].length});
+        runs.push_back(
+            {frame_state.spans.records[i].y, frame_state.spans.records[i].x, frame_state.spans.records[i].length});
     return runs;
 }
 
@@ -47,9 +48,11 @@ Strips Chain_Of(const Prepared_Face& face) {
 bool Covers(const Prepared_Face& face, int y, int column) {
     long long enter = 1LL << 40, leave = -(1LL << 40);
     for (std::int32_t a = 0, b = 1; a < face.vertex_count; ++a, b = (a + 1) % face.vertex_count) {
-        const int ya = static_cast<int>(std::trunc(face.y[a])), yb = static_cast<int>(std::trunc(face.y[b])), dy = yb - ya;
+        const int ya = static_cast<int>(std::trunc(face.y[a])), yb = static_cast<int>(std::trunc(face.y[b])),
+                  dy = yb - ya;
         if (dy == 0 || y < std::min(ya, yb) || y >= std::max(ya, yb)) continue;
-        const long long x0 = static_cast<long long>(std::trunc(face.x[dy > 0 ? a : b] * 65536.0)),  // at the upper vertex
+        const long long x0 = static_cast<long long>(
+                            std::trunc(face.x[dy > 0 ? a : b] * 65536.0)),  // at the upper vertex
             dx = static_cast<long long>(std::trunc(static_cast<double>(face.x[b] - face.x[a]) * 65536.0 * (1.0 / dy)));
         (dy > 0 ? enter : leave) = static_cast<long long>(std::floor((x0 + (y - std::min(ya, yb)) * dx) / 65536.0));
     }
@@ -71,7 +74,8 @@ Pixels Reference(int width, int height, int left = 0) {
                 if (Covers(face, y, x) && (!nearest || face.depth_0 > nearest->depth_0)) nearest = &face;
             reference.insert({y, x, nearest});
             for (const Prepared_Face& face : Faces(faces_state.translucent))
-                if (Covers(face, y, x) && (!nearest || face.depth_0 > nearest->depth_0)) reference.insert({y, x, &face});
+                if (Covers(face, y, x) && (!nearest || face.depth_0 > nearest->depth_0))
+                    reference.insert({y, x, &face});
         }
     }
     return reference;
@@ -93,14 +97,20 @@ protected:
         interface_state.services = nullptr;
     }
     void Set_Viewport(float left, float top, float right, float bottom, std::int32_t pitch) {
-        std::tie(scene.clip_left, scene.clip_top, camera.clip_right, camera.clip_bottom, scene.pitch) = std::tuple(left, top, right, bottom, pitch);
+        std::tie(scene.clip_left, scene.clip_top, camera.clip_right, camera.clip_bottom, scene.pitch) =
+            std::tuple(left, top, right, bottom, pitch);
     }
     // A face as setup leaves it, with 1/z = depth_0 + depth_dx * x + depth_dy * y.
     Prepared_Face* Add_Face(const std::vector<Point>& corners, float depth_0, float depth_dx = 0, float depth_dy = 0,
                             Face_Pool& pool = faces_state.opaque) {
         Prepared_Face* face = Reserve_Face(pool);
-        *face = {.depth_dx = depth_dx, .depth_dy = depth_dy, .depth_0 = depth_0, .opaque = &pool == &faces_state.opaque,
-                 .visible = 1, .first_span = -1, .vertex_count = static_cast<std::int32_t>(corners.size()),
+        *face = {.depth_dx = depth_dx,
+                 .depth_dy = depth_dy,
+                 .depth_0 = depth_0,
+                 .opaque = &pool == &faces_state.opaque,
+                 .visible = 1,
+                 .first_span = -1,
+                 .vertex_count = static_cast<std::int32_t>(corners.size()),
                  .material = &material};
         for (std::size_t i = 0; i < corners.size(); ++i)
             std::tie(face->x[i], face->y[i], face->y_row[i], face->w[i]) =
@@ -125,7 +135,9 @@ protected:
     }
     // The whole allocation, guard pixels included, naming the first difference.
     void Check_Buffer() {
-        EXPECT_TRUE(storage == expected) << "differs at " << std::mismatch(storage.begin(), storage.end(), expected.begin()).first - storage.begin();
+        EXPECT_TRUE(storage == expected) << "differs at "
+                                         << std::mismatch(storage.begin(), storage.end(), expected.begin()).first -
+                                                storage.begin();
     }
 
     // Draws the lists with the background cleared and quiet faces into a
@@ -133,7 +145,8 @@ protected:
     // it (the first pixel at an odd address when offset is 1); every pixel
     // of the face chains, and every cleared pixel, in `pixels`.
     void Draw_Quietly(int width, int height, int left = 0, int offset = 0) {
-        Set_Viewport(static_cast<float>(left), 0, static_cast<float>(left + width), static_cast<float>(height), left + width + 2);
+        Set_Viewport(static_cast<float>(left), 0, static_cast<float>(left + width), static_cast<float>(height),
+                     left + width + 2);
         Make_Buffer(height, offset);
         material_data.row = &quiet_row;
         ASSERT_EQ(Draw_Face_Lists(&scene, buffer, 0, clear_flag), 0);
@@ -158,7 +171,8 @@ protected:
     Host_Scene scene{.camera = &camera};
     Material_Render_Data material_data{Row(Row_Flat)};  // every face's material
     Host_Material material{.flat_colour = 0x1234, .render_data = &material_data};
-    Dispatch_Row quiet_row{.fill = [](Prepared_Face*, std::uint16_t*, std::uint32_t, std::int32_t) {}};  // draws nothing
+    Dispatch_Row quiet_row{
+        .fill = [](Prepared_Face*, std::uint16_t*, std::uint32_t, std::int32_t) {}};  // draws nothing
     std::vector<std::uint16_t> storage, expected;
     std::uint16_t* buffer = nullptr;
     Pixels pixels;
@@ -199,7 +213,8 @@ TEST_F(Pipeline, Random_Scenes_Match_The_Reference_Across_Edge_Pool_Restarts) {
             if (i % 2 == 1) c = {c[1], c[0], c[2]};
             for (int k = i % 2 * 2; k < 3; ++k) c[k] = {(random() % 385) / 8.0f, (random() % 321) / 8.0f};
             if ((c[1].x - c[0].x) * (c[2].y - c[0].y) == (c[1].y - c[0].y) * (c[2].x - c[0].x)) continue;  // no area
-            Add_Face(c, 0.05f + 0.03f * ((i * 7919) % n), 0, 0, random() % 3 ? faces_state.opaque : faces_state.translucent);
+            Add_Face(c, 0.05f + 0.03f * ((i * 7919) % n), 0, 0,
+                     random() % 3 ? faces_state.opaque : faces_state.translucent);
         }
         Draw_Quietly(46, 40, scene_number % 3, scene_number % 2);
         ASSERT_EQ(pixels, Reference(46, 40, scene_number % 3)) << "scene " << scene_number;
@@ -219,7 +234,8 @@ TEST_F(Pipeline, New_Edges_Of_A_Line_Sorted_By_X_The_Later_Face_First_On_Ties) {
     for (int i = 0; i < 3000; ++i) {
         std::vector<Point> corners(1 + i % 6);
         for (Point& p : corners) p = {(random() % 17) / 2.0f, (random() % 80) / 2.0f};
-        Prepared_Face* face = Add_Face(corners, 0.5f, 0, 0, random() % 4 ? faces_state.opaque : faces_state.translucent);
+        Prepared_Face* face =
+            Add_Face(corners, 0.5f, 0, 0, random() % 4 ? faces_state.opaque : faces_state.translucent);
         if (i % 97 == 0) face->vertex_count = 17;
     }
     using Filed = std::tuple<std::int32_t, const Prepared_Face*, std::int32_t>;  // x, face, entering
@@ -228,10 +244,12 @@ TEST_F(Pipeline, New_Edges_Of_A_Line_Sorted_By_X_The_Later_Face_First_On_Ties) {
         for (const Prepared_Face& face : Faces(*pool)) {
             for (int a = 0, n = face.vertex_count; a < n && n <= 16; ++a) {
                 const int b = (a + 1) % n, dy = face.y_row[b] - face.y_row[a], upper = dy > 0 ? a : b;
-                const int top = std::max(face.y_row[upper], 4), last = std::min(face.y_row[upper] + std::abs(dy), 36) - 1;
+                const int top = std::max(face.y_row[upper], 4),
+                          last = std::min(face.y_row[upper] + std::abs(dy), 36) - 1;
                 if (dy == 0 || top > last) continue;
                 const auto dx = static_cast<std::int32_t>(std::trunc((face.x[b] - face.x[a]) * 65536.0 * (1.0 / dy)));
-                const auto x = static_cast<std::int32_t>(std::trunc(face.x[upper] * 65536.0)) + (top - face.y_row[upper]) * dx;
+                const auto x =
+                    static_cast<std::int32_t>(std::trunc(face.x[upper] * 65536.0)) + (top - face.y_row[upper]) * dx;
                 std::vector<Filed>& line = reference[top];
                 auto at = line.begin();
                 while (at != line.end() && std::get<0>(*at) < x) ++at;
@@ -350,13 +368,16 @@ TEST_F(Pipeline, Translucent_Order_In_One_And_In_Four_Passes) {
     // The passes follow the largest key: keys are compared by as many low
     // bytes as it needs (-1 is byte 0xFF in one pass); equal keys keep list order.
     for (const auto& [keys, order] : std::vector<std::pair<std::vector<std::int32_t>, std::vector<std::int32_t>>>{
-             {{300, 5, 300, 7}, {1, 3, 0, 2}}, {{256, 255, 256}, {1, 0, 2}}, {{65536, 65535}, {1, 0}},
+             {{300, 5, 300, 7}, {1, 3, 0, 2}},
+             {{256, 255, 256}, {1, 0, 2}},
+             {{65536, 65535}, {1, 0}},
              {{-1, 5, 200, 5}, {1, 3, 2, 0}},
              {{0x02000001, 0x01000002, 0x01000001, 0x7F000000, -1}, {2, 1, 0, 3, 4}}}) {
         faces_state.translucent.count = 0;
         for (std::int32_t key : keys) Add_Face({}, 0, 0, 0, faces_state.translucent)->sort_depth = key;
         Sort_Translucent_Faces(faces_state.translucent.records, faces_state.translucent.count);
-        EXPECT_EQ(std::vector<std::int32_t>(faces_state.sort.face_index, faces_state.sort.face_index + keys.size()), order);
+        EXPECT_EQ(std::vector<std::int32_t>(faces_state.sort.face_index, faces_state.sort.face_index + keys.size()),
+                  order);
     }
 }
 
@@ -379,12 +400,21 @@ TEST_F(Pipeline, Result_Codes_Refused_Viewports_And_Failed_Pools) {
     Expect_Rect(1, 1, 5, 3, material.flat_colour);
     Check_Buffer();
     // Viewports outside the line tables, the row or the 16.16 range.
-    for (const auto& [left, top, right, bottom, pitch] : std::vector<std::tuple<float, float, float, float, int>>{
-             {0, -1, 8, 4, 8}, {0, 0, 8, 4097, 8}, {NAN, 0, 8, 4, 8}, {0, 0, 8, NAN, 8}, {0, 0, INFINITY, 4, 8},
-             {-1, 0, 8, 4, 8}, {0, 0, 9, 4, 8}, {5, 0, 4, 4, 8}, {0, 3, 8, 2, 8}, {0, 0, 32768, 4, 40000}}) {
+    for (const auto& [left, top, right, bottom, pitch] :
+         std::vector<std::tuple<float, float, float, float, int>>{{0, -1, 8, 4, 8},
+                                                                  {0, 0, 8, 4097, 8},
+                                                                  {NAN, 0, 8, 4, 8},
+                                                                  {0, 0, 8, NAN, 8},
+                                                                  {0, 0, INFINITY, 4, 8},
+                                                                  {-1, 0, 8, 4, 8},
+                                                                  {0, 0, 9, 4, 8},
+                                                                  {5, 0, 4, 4, 8},
+                                                                  {0, 3, 8, 2, 8},
+                                                                  {0, 0, 32768, 4, 40000}}) {
         Set_Viewport(left, top, right, bottom, pitch);
         faces_state.opaque.records[0].first_span = -1;  // as setup leaves it
-        EXPECT_EQ(Draw_Face_Lists(&scene, buffer, 0, clear_flag), 0) << left << " " << top << " " << right << " " << bottom;
+        EXPECT_EQ(Draw_Face_Lists(&scene, buffer, 0, clear_flag), 0)
+            << left << " " << top << " " << right << " " << bottom;
     }
     scene.pitch = 8;
     Check_Buffer();
@@ -429,10 +459,12 @@ TEST_F(Pipeline, Fillers_Run_Opaque_In_List_Order_Then_Each_Sorted_List_Farthest
     material_data.row = &quiet_row;
     Set_Viewport(0, 0, 16, 4, 16);
     Make_Buffer(4);
-    Face_Pool* const pools[] = {&faces_state.opaque,      &faces_state.opaque,  &faces_state.translucent, &faces_state.translucent,
-                                &faces_state.translucent, &faces_state.overlay, &faces_state.overlay};
+    Face_Pool* const pools[] = {&faces_state.opaque,      &faces_state.opaque,      &faces_state.translucent,
+                                &faces_state.translucent, &faces_state.translucent, &faces_state.overlay,
+                                &faces_state.overlay};
     const std::int32_t sort_keys[] = {0, 0, 10, 20, 10, 1, 400};
-    for (int i = 0; i < 7; ++i) Add_Face(Rect(2.0f * i, 0, 2.0f * i + 2, 2), 0.5f, 0, 0, *pools[i])->sort_depth = sort_keys[i];
+    for (int i = 0; i < 7; ++i)
+        Add_Face(Rect(2.0f * i, 0, 2.0f * i + 2, 2), 0.5f, 0, 0, *pools[i])->sort_depth = sort_keys[i];
     EXPECT_EQ(Draw_Face_Lists(&scene, buffer, 0xDEADBEEF, 0), 2) << "the overlay count";
     EXPECT_EQ(calls, (std::vector<int>{0, 1, 3, 4, 2, 6, 5})) << "among equal keys the face appended later first";
 }

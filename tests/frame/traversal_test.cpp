@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "quorvel/quorvel_soft.h"
-#include "traversal/traversal.h"
 #include "support/logging_host.h"
+#include "traversal/traversal.h"
 
 namespace {
 
@@ -74,19 +74,22 @@ TEST_F(Traversal, Hints_Walk_The_Source_Hierarchy_In_Step) {
     host.Face(host.Object("F", x), "fF");
     host.Face(host.Object("D1", b), "fD1");
     host.Object("D2", b);
-    EXPECT_EQ(Draw(a), "op3(A) op5(A) op4(A,0) op6(B,A) op9(B,A) test(fB) setup(fB) "
-                       "op3(C1) op4(C1,0) op5(C1) op6(D1,C1) op9(D1,C1) test(fD1) setup(fD1) "
-                       "op3(C2) op5(C2) op4(C2,0) op6(E,C2) op9(E,C2) test(fE) setup(fE) "
-                       "op3(C3) op4(C3,0) op5(C3) op6(F,C3) op9(F,C3) test(fF) setup(fF)");
+    EXPECT_EQ(Draw(a),
+              "op3(A) op5(A) op4(A,0) op6(B,A) op9(B,A) test(fB) setup(fB) "
+              "op3(C1) op4(C1,0) op5(C1) op6(D1,C1) op9(D1,C1) test(fD1) setup(fD1) "
+              "op3(C2) op5(C2) op4(C2,0) op6(E,C2) op9(E,C2) test(fE) setup(fE) "
+              "op3(C3) op4(C3,0) op5(C3) op6(F,C3) op9(F,C3) test(fF) setup(fF)");
 }
 
 TEST_F(Traversal, Groups_Are_Drawn_Whole_When_They_Or_A_Member_Are_In_View) {
     quorvel_test::Group_Scene group(host);
     // In view: members prepared (through their hints) before any face is set
     // up, own faces before the members'; N afterwards as an ordinary child.
-    const std::string members = "op3(G) op4(G,3) op3(M1) op4(M1,0) op3(M11) op4(M11,0) op3(M2) op4(M2,0) op5(G) op6(S,G) ";
-    const std::string drawn = "op9(S,G) op9(T1,M1) op9(T11,M11) op9(T3,M2) test(fS) setup(fS) test(fT1) setup(fT1) "
-                              "test(fT11) setup(fT11) test(fT3) setup(fT3) ";
+    const std::string members =
+        "op3(G) op4(G,3) op3(M1) op4(M1,0) op3(M11) op4(M11,0) op3(M2) op4(M2,0) op5(G) op6(S,G) ";
+    const std::string drawn =
+        "op9(S,G) op9(T1,M1) op9(T11,M11) op9(T3,M2) test(fS) setup(fS) test(fT1) setup(fT1) "
+        "test(fT11) setup(fT11) test(fT3) setup(fT3) ";
     const std::string n = "op3(N) op5(N) op4(N,0) op6(N,N) op9(N,N) test(fN) setup(fN)";
     EXPECT_EQ(Draw(group.g), members + drawn + n);
     EXPECT_EQ(host.op9_generations, (std::vector<std::uint32_t>{1, 2, 3, 4, 5}));
@@ -106,14 +109,16 @@ TEST_F(Traversal, Faces_Without_A_Material_Row_Or_Setup_Slot_Are_Tested_But_Neve
     Host_Object* a = host.Object("A");
     Dispatch_Row no_setup{};
     Material_Render_Data no_row{}, data_without_setup{&no_setup};
-    Host_Material without_data{}, without_row{.render_data = &no_row}, without_setup{.render_data = &data_without_setup};
+    Host_Material without_data{}, without_row{.render_data = &no_row},
+        without_setup{.render_data = &data_without_setup};
     host.Face(a, "drawn");
     host.Face(a, "no_material")->material = nullptr;
     host.Face(a, "no_data")->material = &without_data;
     host.Face(a, "no_row")->material = &without_row;
     host.Face(a, "no_setup")->material = &without_setup;
-    EXPECT_EQ(Draw(a), "op3(A) op5(A) op4(A,0) op6(A,A) op9(A,A) test(drawn) setup(drawn) test(no_material) "
-                       "test(no_data) test(no_row) test(no_setup)");
+    EXPECT_EQ(Draw(a),
+              "op3(A) op5(A) op4(A,0) op6(A,A) op9(A,A) test(drawn) setup(drawn) test(no_material) "
+              "test(no_data) test(no_row) test(no_setup)");
 }
 
 TEST_F(Traversal, Render_Before_Init_Or_Without_A_Frame_Buffer_Walks_No_Object_And_Draws_Nothing) {

@@ -35,18 +35,29 @@ std::vector<std::uint8_t> Campaign_Scene(std::uint16_t fail_first, std::uint8_t 
     // listed 256 times: 688 entries per face list, so each face pool grows
     // twice; the edges and the spans pass 4096 as well.
     const std::vector<Scene_Writer::Face> mesh = {{{0, 1, 2, 3}, 0}, {{7, 8, 9, 10, 11, 12, 13, 14, 7, 9, 11, 13}, 2},
-                                                  {{0, 1, 2, 3}, 3},   {{4, 5, 6}, 4},
-                                                  {{0, 1, 2, 3}, 5},   {{1, 2, 3, 0}, 5}};
+                                                  {{0, 1, 2, 3}, 3}, {{4, 5, 6}, 4},
+                                                  {{0, 1, 2, 3}, 5}, {{1, 2, 3, 0}, 5}};
     std::vector<Scene_Writer::Object> objects;
     for (std::uint8_t i = 0; i < 8; ++i)
-        objects.push_back({.parent = i, .source = std::uint8_t(i == 0 ? 0 : 160 + (i + 1 - 160 % (i + 1)) % (i + 1)),
+        objects.push_back({.parent = i,
+                           .source = std::uint8_t(i == 0 ? 0 : 160 + (i + 1 - 160 % (i + 1)) % (i + 1)),
                            .op4 = std::uint8_t((4 + i) << 4 | (5 + i % 4)),
-                           .faces = i == 0 ? mesh : std::vector<Scene_Writer::Face>{}, .repeated_to = std::uint16_t(i == 0 ? 256 : 0)});
+                           .faces = i == 0 ? mesh : std::vector<Scene_Writer::Face>{},
+                           .repeated_to = std::uint16_t(i == 0 ? 256 : 0)});
     w.Objects(objects);
     // Material 2 goes to a 64-entry row keeping its long table, is recoloured
     // (refilled in place), then back to its mapped row (a new long table).
-    return w.Render(1).Pick(16, 24).Set(2, 1, 128).Recolour(2, 10, 20, 30, 40).Render(1)
-        .Set(2, -1, 0).Render(1).Release_Scene().Pick(10, 10).Recolour(1, 1, 2, 3, 4).Render(0)
+    return w.Render(1)
+        .Pick(16, 24)
+        .Set(2, 1, 128)
+        .Recolour(2, 10, 20, 30, 40)
+        .Render(1)
+        .Set(2, -1, 0)
+        .Render(1)
+        .Release_Scene()
+        .Pick(10, 10)
+        .Recolour(1, 1, 2, 3, 4)
+        .Render(0)
         .bytes;
 }
 
@@ -71,7 +82,8 @@ TEST(Allocation_Failure, Every_Refused_Call_Alone_And_In_Fours_Leaves_Documented
     // Before and after the scene release: two face pools to 1024 records (two
     // steps), one to 1536 (three), the three sort arrays with the largest
     // (three steps each), edges and spans to 8192 (two).
-    ASSERT_EQ(clean.reallocations, 2u * (2 + 2 + 3 + 3 * 3 + 2 + 2)) << "the scene no longer makes every pool grow twice";
+    ASSERT_EQ(clean.reallocations, 2u * (2 + 2 + 3 + 3 * 3 + 2 + 2))
+        << "the scene no longer makes every pool grow twice";
 
     // The differences the documented behaviour allows in a frame during which
     // memory was refused.
@@ -100,9 +112,10 @@ TEST(Allocation_Failure, Every_Refused_Call_Alone_And_In_Fours_Leaves_Documented
             }
         }
     }
-    std::printf("allocation-failure campaign: N = %llu calls, %zu runs; frames with a refusal: %zu as the clean run, "
-                "%zu edge pool refused (result 2, nothing drawn), %zu with faces or spans dropped\n",
-                static_cast<unsigned long long>(n), runs, same, edge_pool_refused, faces_or_spans_dropped);
+    std::printf(
+        "allocation-failure campaign: N = %llu calls, %zu runs; frames with a refusal: %zu as the clean run, "
+        "%zu edge pool refused (result 2, nothing drawn), %zu with faces or spans dropped\n",
+        static_cast<unsigned long long>(n), runs, same, edge_pool_refused, faces_or_spans_dropped);
     EXPECT_GT(edge_pool_refused, 0u);
     EXPECT_GT(faces_or_spans_dropped, 0u);
 }

@@ -28,7 +28,8 @@ TEST(Fuzz_Corpus, Every_Seed_Runs_Clean_And_Draws) {
         scene.Run();
         EXPECT_EQ(scene.Failures(), std::vector<std::string>{}) << name;
         bool drew = false;
-        for (const quorvel_fuzz::Event& event : scene.Events()) drew |= event.operation == quorvel_fuzz::Op_Render && !event.drew_nothing;
+        for (const quorvel_fuzz::Event& event : scene.Events())
+            drew |= event.operation == quorvel_fuzz::Op_Render && !event.drew_nothing;
         EXPECT_TRUE(drew || name == "viewport_refused") << name << " draws nothing";
     }
 }

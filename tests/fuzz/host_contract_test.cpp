@@ -28,7 +28,8 @@ TEST(Host_Contract, Overlay_Square_Set_Up_Before_The_Viewport_Shrank_Writes_Noth
 TEST(Host_Contract, Mapped_Faces_Whose_Material_Lost_Its_Map_Or_Image_Draw_Nothing) {
     for (std::uint8_t material : {mapped, gouraud_mapped, square_overlay})
         for (Mutation loss : {Mutation_No_Map, Mutation_No_Image})
-            EXPECT_EQ(Failures_Of(Broken_Host_Scene(material, loss)), std::vector<std::string>{}) << int(material) << " " << loss;
+            EXPECT_EQ(Failures_Of(Broken_Host_Scene(material, loss)), std::vector<std::string>{})
+                << int(material) << " " << loss;
 }
 
 TEST(Host_Contract, Pick_On_A_Scene_Without_Camera_Record_Is_A_Miss) {

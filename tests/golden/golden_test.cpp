@@ -10,10 +10,10 @@
 // looked at before it is committed.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -28,9 +28,13 @@
 namespace quorvel_host {
 namespace {
 
-struct Golden { const char* scene; std::int32_t depth; };
+struct Golden {
+    const char* scene;
+    std::int32_t depth;
+};
 
-const Golden goldens[] = {{"showcase", 16}, {"showcase", 15}, {"clipping", 16}, {"lit", 15}, {"translucent", 16}, {"group", 16}};
+const Golden goldens[] = {{"showcase", 16}, {"showcase", 15},    {"clipping", 16},
+                          {"lit", 15},      {"translucent", 16}, {"group", 16}};
 
 const std::string golden_dir = std::string(QUORVEL_SOURCE_DIR) + "/tests/golden";
 std::string Name(const Golden& g) { return std::string(g.scene) + "_" + std::to_string(g.depth); }
@@ -87,9 +91,9 @@ TEST_P(Golden_Frames, Match_The_Reviewed_Image) {
         Write(output + ".png", width, height, rgb);
         Write(output + "-difference.png", width, height, difference);
     }
-    EXPECT_EQ(differing, 0u) << Name(g) << ": " << differing << " pixels differ, the first at (" << first % std::size_t(width)
-                             << ", " << first / std::size_t(width) << "); new frame and difference image in " << output
-                             << "*.png";
+    EXPECT_EQ(differing, 0u) << Name(g) << ": " << differing << " pixels differ, the first at ("
+                             << first % std::size_t(width) << ", " << first / std::size_t(width)
+                             << "); new frame and difference image in " << output << "*.png";
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, Golden_Frames, ::testing::ValuesIn(goldens),

@@ -38,11 +38,25 @@ const Host_Services& Call_Operations(Scene_Object& object) {
 TEST(Outcodes, A_Point_On_A_Plane_Is_Inside_It_And_Beyond_Clears_That_Plane_Bit_Alone) {
     constexpr std::uint32_t all = 63;
     // near 1, far 10; side planes x = +-z and y = +-z, camera y growing up.
-    const struct { Vec3 p; std::uint32_t code; } cases[] = {
-        {{0, 0, 5}, all}, {{0, 0, 1}, all}, {{0, 0, 0.999f}, all & ~0x01u}, {{0, 0, 10}, all},
-        {{0, 0, 10.001f}, all & ~0x02u}, {{-5, 0, 5}, all}, {{-5.001f, 0, 5}, all & ~0x04u}, {{5, 0, 5}, all},
-        {{5.001f, 0, 5}, all & ~0x08u}, {{0, 5, 5}, all}, {{0, 5.001f, 5}, all & ~0x10u}, {{0, -5, 5}, all},
-        {{0, -5.001f, 5}, all & ~0x20u}, {{6, 6, 5}, all & ~0x18u}, {{0, 0, -1}, 0x02u}, {{0, 0, 0}, 0x3Eu}};
+    const struct {
+        Vec3 p;
+        std::uint32_t code;
+    } cases[] = {{{0, 0, 5}, all},
+                 {{0, 0, 1}, all},
+                 {{0, 0, 0.999f}, all & ~0x01u},
+                 {{0, 0, 10}, all},
+                 {{0, 0, 10.001f}, all & ~0x02u},
+                 {{-5, 0, 5}, all},
+                 {{-5.001f, 0, 5}, all & ~0x04u},
+                 {{5, 0, 5}, all},
+                 {{5.001f, 0, 5}, all & ~0x08u},
+                 {{0, 5, 5}, all},
+                 {{0, 5.001f, 5}, all & ~0x10u},
+                 {{0, -5, 5}, all},
+                 {{0, -5.001f, 5}, all & ~0x20u},
+                 {{6, 6, 5}, all & ~0x18u},
+                 {{0, 0, -1}, 0x02u},
+                 {{0, 0, 0}, 0x3Eu}};
     for (const auto& c : cases) EXPECT_EQ(Outcode(c.p, 1.0f, 10.0f), c.code) << c.p.x << ", " << c.p.y << ", " << c.p.z;
 }
 
@@ -54,7 +68,8 @@ TEST(Camera, Derived_Words_Bounds_And_Field_Of_View_Agree_With_The_Library_Proje
     const Vec3 eye{1, 2, 3};
     Material& material = scene.Add_Material({});
     scene.Add_Mesh(Points({{0, 0, 0}}, &material));  // moves the next mesh off index 0
-    Mesh& mesh = scene.Add_Mesh(Points({eye + Vec3{0, 0, d}, eye + Vec3{0, y, d}, eye + Vec3{x, 0, d}, eye + Vec3{-x, -y, d}}, &material));
+    Mesh& mesh = scene.Add_Mesh(
+        Points({eye + Vec3{0, 0, d}, eye + Vec3{0, y, d}, eye + Vec3{x, 0, d}, eye + Vec3{-x, -y, d}}, &material));
     Camera& camera = scene.Get_Camera();
     camera.Set_Viewport({10, 20, 320, 240});
     camera.Set_Field_Of_View(60.0f);
@@ -63,10 +78,20 @@ TEST(Camera, Derived_Words_Bounds_And_Field_Of_View_Agree_With_The_Library_Proje
     Host_Scene& s = *scene.Record();
     s.camera_object->operations->prepare(s.camera_object, &s);  // as the library prepares it
     const Host_Camera& c = *s.camera;
-    const float words[][2] = {{c.scale_x, 160}, {c.scale_y, 120}, {c.centre_x, 170}, {c.centre_y, 140},
-                              {s.clip_left, 10}, {s.clip_top, 20}, {c.clip_right, 330}, {c.clip_bottom, 260},
-                              {c.inv_scale_x, 1 / 160.0f}, {c.inv_scale_y, 1 / 120.0f}, {c.centre_x_over_scale, 170 / 160.0f},
-                              {c.centre_y_over_scale, 140 / 120.0f}, {s.near_z, 0.25f}, {s.far_z, 80}};
+    const float words[][2] = {{c.scale_x, 160},
+                              {c.scale_y, 120},
+                              {c.centre_x, 170},
+                              {c.centre_y, 140},
+                              {s.clip_left, 10},
+                              {s.clip_top, 20},
+                              {c.clip_right, 330},
+                              {c.clip_bottom, 260},
+                              {c.inv_scale_x, 1 / 160.0f},
+                              {c.inv_scale_y, 1 / 120.0f},
+                              {c.centre_x_over_scale, 170 / 160.0f},
+                              {c.centre_y_over_scale, 140 / 120.0f},
+                              {s.near_z, 0.25f},
+                              {s.far_z, 80}};
     for (std::size_t i = 0; i < std::size(words); ++i) EXPECT_EQ(words[i][0], words[i][1]) << "word " << i;
     const Host_Services& services = Call_Operations(scene.Add_Object("points", &mesh, {}));
     EXPECT_EQ(services.vertex_outcodes[mesh.Base_Index()], 63u);  // the centre, inside all six planes
@@ -100,7 +125,10 @@ TEST(Light, Op9_Lights_The_Vertices_Of_Meshes_With_A_Material_In_A_Lit_Mode_Only
     // mode 1 overridden by an argument of 0, never read light.
     Scene scene;
     scene.Set_Ambient(20.0f);
-    const struct { Material_Settings settings; bool lit; } cases[] = {
+    const struct {
+        Material_Settings settings;
+        bool lit;
+    } cases[] = {
         {{.mode = 1}, true}, {{.mode_argument = 2}, true}, {{}, false}, {{.mode = 1, .mode_argument = 0}, false}};
     for (const auto& c : cases) {
         Mesh& mesh = scene.Add_Mesh(Points({{0, 0, 5}}, &scene.Add_Material(c.settings)));
@@ -121,10 +149,14 @@ TEST(Object_Operations, In_View_Keeps_A_Ball_Until_It_Lies_Wholly_Beyond_One_Of_
     camera.Prepare(*scene.Record());
     Mesh& ball = scene.Add_Mesh(Sphere(1.0f, 12, 8, &scene.Add_Material({})));
     // A unit ball at z = 10 leaves a side plane 10 + sqrt 2 = 11.41 off the axis.
-    const struct { Vec3 at; float scale; std::uint32_t in_view; } cases[] = {
-        {{0, 0, 0.1f}, 1, 1}, {{0, 0, -0.1f}, 1, 0}, {{0, 0, 50.9f}, 1, 1}, {{0, 0, 51.1f}, 1, 0}, {{11.3f, 0, 10}, 1, 1},
-        {{11.5f, 0, 10}, 1, 0}, {{-11.3f, 0, 10}, 1, 1}, {{-11.5f, 0, 10}, 1, 0}, {{0, 11.3f, 10}, 1, 1}, {{0, 11.5f, 10}, 1, 0},
-        {{0, -11.3f, 10}, 1, 1}, {{0, -11.5f, 10}, 1, 0}, {{12.7f, 0, 10}, 2, 1}};  // twice the size reaches back in
+    const struct {
+        Vec3 at;
+        float scale;
+        std::uint32_t in_view;
+    } cases[] = {{{0, 0, 0.1f}, 1, 1},   {{0, 0, -0.1f}, 1, 0},  {{0, 0, 50.9f}, 1, 1},   {{0, 0, 51.1f}, 1, 0},
+                 {{11.3f, 0, 10}, 1, 1}, {{11.5f, 0, 10}, 1, 0}, {{-11.3f, 0, 10}, 1, 1}, {{-11.5f, 0, 10}, 1, 0},
+                 {{0, 11.3f, 10}, 1, 1}, {{0, 11.5f, 10}, 1, 0}, {{0, -11.3f, 10}, 1, 1}, {{0, -11.5f, 10}, 1, 0},
+                 {{12.7f, 0, 10}, 2, 1}};  // twice the size reaches back in
     for (const auto& c : cases) {
         Scene_Object& o = scene.Add_Object("ball", &ball, Place(c.at, {}, c.scale));
         o.record.object_class->operations->in_view(&o.record, &o.record, scene.Record());
@@ -166,13 +198,25 @@ TEST(Face_Test, One_Sided_Faces_Are_Accepted_When_Turned_To_The_Eye_Two_Sided_On
 }
 
 TEST(Showcase, Every_Sample_Selects_Its_Row_And_All_Rows_Appear) {
-    const std::pair<const char*, Row_Id> samples[] = {
-        {"flat", Row_Flat}, {"random", Row_Random}, {"lit", Row_Gouraud}, {"lit palette map", Row_Gouraud_Mapped},
-        {"palette map", Row_Mapped_Palette}, {"map", Row_Mapped}, {"flat glass", Row_Flat_Blend}, {"random glass", Row_Random_Blend},
-        {"lit glass", Row_Gouraud_Blend}, {"map glass", Row_Mapped_Blend}, {"keyed", Row_Mapped_Keyed},
-        {"keyed glass", Row_Mapped_Keyed_Blend}, {"lit palette glass", Row_Gouraud_Mapped_Blend}, {"lit keyed", Row_Gouraud_Mapped_Keyed},
-        {"lit keyed glass", Row_Gouraud_Mapped_Keyed_Blend}, {"additive", Row_Mapped_Additive},
-        {"lit additive", Row_Gouraud_Mapped_Additive}, {"square", Row_Square}, {"overlay square", Row_Square_Overlay}};
+    const std::pair<const char*, Row_Id> samples[] = {{"flat", Row_Flat},
+                                                      {"random", Row_Random},
+                                                      {"lit", Row_Gouraud},
+                                                      {"lit palette map", Row_Gouraud_Mapped},
+                                                      {"palette map", Row_Mapped_Palette},
+                                                      {"map", Row_Mapped},
+                                                      {"flat glass", Row_Flat_Blend},
+                                                      {"random glass", Row_Random_Blend},
+                                                      {"lit glass", Row_Gouraud_Blend},
+                                                      {"map glass", Row_Mapped_Blend},
+                                                      {"keyed", Row_Mapped_Keyed},
+                                                      {"keyed glass", Row_Mapped_Keyed_Blend},
+                                                      {"lit palette glass", Row_Gouraud_Mapped_Blend},
+                                                      {"lit keyed", Row_Gouraud_Mapped_Keyed},
+                                                      {"lit keyed glass", Row_Gouraud_Mapped_Keyed_Blend},
+                                                      {"additive", Row_Mapped_Additive},
+                                                      {"lit additive", Row_Gouraud_Mapped_Additive},
+                                                      {"square", Row_Square},
+                                                      {"overlay square", Row_Square_Overlay}};
     ASSERT_EQ(std::size(samples), std::size_t(Row_Count));
     for (const std::int32_t depth : {15, 16}) {
         Scene scene({depth});
@@ -192,7 +236,8 @@ TEST(Scene_Render, A_Viewport_Must_Lie_Inside_A_Frame_Of_The_Scene_Pixel_Depth) 
     scene.Get_Camera().Set_Viewport({10, 20, 100, 100});
     Frame fits(110, 120, 16), narrow(109, 200, 16), short_of_rows(200, 119, 16), wrong_depth(200, 200, 15);
     EXPECT_GE(scene.Render(fits), 0);
-    for (Frame* refused : {&narrow, &short_of_rows, &wrong_depth}) EXPECT_EQ(scene.Render(*refused), -1) << refused->width;
+    for (Frame* refused : {&narrow, &short_of_rows, &wrong_depth})
+        EXPECT_EQ(scene.Render(*refused), -1) << refused->width;
 }
 
 TEST(Scene_Render, Overlay_Bound_Counts_Only_Square_Overlay_Faces_And_Bounds_The_Frame_Result) {

@@ -32,7 +32,9 @@ protected:
         Log().Reset();
     }
     // Tests that release a material early clear its block pointer.
-    void TearDown() override { for (Material& material : materials) Quorvel_Release_Material_Dll(material.Record()); }
+    void TearDown() override {
+        for (Material& material : materials) Quorvel_Release_Material_Dll(material.Record());
+    }
     Material& Added(Map* map = nullptr) {
         Material& material = materials.emplace_back();
         EXPECT_EQ(Quorvel_Add_Material_Dll(material.Set_Map(map).Record()), 1);
@@ -42,7 +44,9 @@ protected:
         EXPECT_EQ(Quorvel_Set_Material_Render_State_Dll(material.Record(), mode, flags), 1) << mode << " " << flags;
         return Chosen(material);
     }
-    static Row_Id Chosen(Material& m) { return m->render_data->row ? Row_Id(m->render_data->row - interface_state.rows) : Row_Count; }
+    static Row_Id Chosen(Material& m) {
+        return m->render_data->row ? Row_Id(m->render_data->row - interface_state.rows) : Row_Count;
+    }
     static std::uint32_t* Table(Material& material) { return material->render_data->shade_table; }
     // Entries the host was asked for when the material's table was allocated; 0 without a table.
     static std::uint32_t Table_Entries(Material& material) {
@@ -60,31 +64,61 @@ protected:
 enum Map_Kind { None, Texel, Palette, No_Image, No_Palette };
 
 TEST_F(Materials, Selection_Picks_The_Row_And_Table_The_Rules_Give_And_Rows_Keep_The_Last_Mode) {
-    const struct { Map_Kind map; std::int32_t mode; std::uint32_t flags; Row_Id row; std::uint32_t table; } cases[] = {
+    const struct {
+        Map_Kind map;
+        std::int32_t mode;
+        std::uint32_t flags;
+        Row_Id row;
+        std::uint32_t table;
+    } cases[] = {
         // Mode 0 without a palette map: the unlit rows by the whole flags word, no table.
         // A row that would read a missing map, image or palette becomes Row_Flat.
-        {None, 0, 0x000, Row_Flat, 0}, {Texel, 0, 0x001, Row_Mapped, 0}, {None, 0, 0x001, Row_Flat, 0},
-        {Texel, 0, 0x003, Row_Mapped_Keyed, 0}, {None, 0, 0x004, Row_Flat_Blend, 0}, {Texel, 0, 0x005, Row_Mapped_Blend, 0},
-        {Texel, 0, 0x007, Row_Mapped_Keyed_Blend, 0}, {Texel, 0, 0x041, Row_Mapped_Additive, 0}, {None, 0, 0x201, Row_Flat, 0},
-        {Texel, 0, 0x101, Row_Square_Overlay, 0}, {Texel, 0, 0x201, Row_Square, 0}, {Texel, 0, 0x1001, Row_Random, 0},
-        {Texel, 0, 0x80000001, Row_Random, 0}, {No_Image, 0, 0x003, Row_Flat, 0},
+        {None, 0, 0x000, Row_Flat, 0},
+        {Texel, 0, 0x001, Row_Mapped, 0},
+        {None, 0, 0x001, Row_Flat, 0},
+        {Texel, 0, 0x003, Row_Mapped_Keyed, 0},
+        {None, 0, 0x004, Row_Flat_Blend, 0},
+        {Texel, 0, 0x005, Row_Mapped_Blend, 0},
+        {Texel, 0, 0x007, Row_Mapped_Keyed_Blend, 0},
+        {Texel, 0, 0x041, Row_Mapped_Additive, 0},
+        {None, 0, 0x201, Row_Flat, 0},
+        {Texel, 0, 0x101, Row_Square_Overlay, 0},
+        {Texel, 0, 0x201, Row_Square, 0},
+        {Texel, 0, 0x1001, Row_Random, 0},
+        {Texel, 0, 0x80000001, Row_Random, 0},
+        {No_Image, 0, 0x003, Row_Flat, 0},
         // Mode 0 with a palette map: always a table (long when Flag_Mapped is set and
         // there is a palette); Row_Mapped_Palette for Flag_Mapped alone.
-        {Palette, 0, 0x001, Row_Mapped_Palette, long_table}, {Palette, 0, 0x000, Row_Random, short_table},
-        {Palette, 0, 0x003, Row_Random, long_table}, {No_Palette, 0, 0x001, Row_Flat, short_table},
+        {Palette, 0, 0x001, Row_Mapped_Palette, long_table},
+        {Palette, 0, 0x000, Row_Random, short_table},
+        {Palette, 0, 0x003, Row_Random, long_table},
+        {No_Palette, 0, 0x001, Row_Flat, short_table},
         // Modes 1 and 2: a texel map gives Row_Random; otherwise a table and the lit rows.
-        {Texel, 1, 0x000, Row_Random, 0}, {Texel, 2, 0x041, Row_Random, 0}, {None, 1, 0x000, Row_Gouraud, short_table},
-        {None, 2, 0x004, Row_Gouraud_Blend, short_table}, {None, 1, 0x001, Row_Flat, short_table},
-        {Palette, 2, 0x001, Row_Gouraud_Mapped, long_table}, {Palette, 1, 0x003, Row_Gouraud_Mapped_Keyed, long_table},
-        {Palette, 2, 0x005, Row_Gouraud_Mapped_Blend, long_table}, {Palette, 1, 0x007, Row_Gouraud_Mapped_Keyed_Blend, long_table},
-        {Palette, 2, 0x041, Row_Gouraud_Mapped_Additive, long_table}, {Palette, 1, 0x201, Row_Random, long_table},
-        {Palette, 2, 0x008, Row_Random, short_table}, {No_Image, 1, 0x001, Row_Flat, short_table},
-        {No_Palette, 2, 0x003, Row_Flat, short_table}, {No_Palette, 2, 0x000, Row_Gouraud, short_table},
+        {Texel, 1, 0x000, Row_Random, 0},
+        {Texel, 2, 0x041, Row_Random, 0},
+        {None, 1, 0x000, Row_Gouraud, short_table},
+        {None, 2, 0x004, Row_Gouraud_Blend, short_table},
+        {None, 1, 0x001, Row_Flat, short_table},
+        {Palette, 2, 0x001, Row_Gouraud_Mapped, long_table},
+        {Palette, 1, 0x003, Row_Gouraud_Mapped_Keyed, long_table},
+        {Palette, 2, 0x005, Row_Gouraud_Mapped_Blend, long_table},
+        {Palette, 1, 0x007, Row_Gouraud_Mapped_Keyed_Blend, long_table},
+        {Palette, 2, 0x041, Row_Gouraud_Mapped_Additive, long_table},
+        {Palette, 1, 0x201, Row_Random, long_table},
+        {Palette, 2, 0x008, Row_Random, short_table},
+        {No_Image, 1, 0x001, Row_Flat, short_table},
+        {No_Palette, 2, 0x003, Row_Flat, short_table},
+        {No_Palette, 2, 0x000, Row_Gouraud, short_table},
         // Other modes: Row_Random_Blend for any translucent bit, else Row_Random; no table.
-        {Palette, 3, 0x002, Row_Random_Blend, 0}, {None, 5, 0x004, Row_Random_Blend, 0}, {Texel, 0x200, 0x008, Row_Random_Blend, 0},
-        {None, -257, 0x010, Row_Random_Blend, 0}, {Palette, INT_MIN, 0x001, Row_Random, 0}, {None, 9, 0x260, Row_Random, 0},
+        {Palette, 3, 0x002, Row_Random_Blend, 0},
+        {None, 5, 0x004, Row_Random_Blend, 0},
+        {Texel, 0x200, 0x008, Row_Random_Blend, 0},
+        {None, -257, 0x010, Row_Random_Blend, 0},
+        {Palette, INT_MIN, 0x001, Row_Random, 0},
+        {None, 9, 0x260, Row_Random, 0},
     };
-    Map texel(Texels, 3, 8), palette(Map_Format_Palette, 3, 8), no_image(Texels, 3, 8), no_palette(Map_Format_Palette, 3, 8);
+    Map texel(Texels, 3, 8), palette(Map_Format_Palette, 3, 8), no_image(Texels, 3, 8),
+        no_palette(Map_Format_Palette, 3, 8);
     no_image.Drop_Image();
     no_palette.Drop_Palette();
     Map* const maps[] = {nullptr, &texel, &palette, &no_image, &no_palette};
@@ -105,10 +139,14 @@ TEST_F(Materials, Selection_Picks_The_Row_And_Table_The_Rules_Give_And_Rows_Keep
 
 TEST_F(Materials, Flags_Are_Recomputed_Kept_Or_Stored_And_The_Mode_Read_From_The_Material) {
     // Map, transparency, kind: the flags recomputed from them.
-    const struct { bool map; std::int32_t transparency, kind; std::uint32_t flags; } cases[] = {
-        {false, 0, 0, 0x000}, {true, 0, 0, 0x001}, {false, 50, 0, 0x004}, {false, 30, 0, 0x008}, {false, -1, 0, 0x008},
-        {false, 0, 1, 0x002}, {false, 0, 2, 0x040}, {false, 0, 10, 0x100}, {false, 0, 11, 0x200}, {false, 0, 3, 0x000},
-        {true, 50, 1, 0x007}, {true, 30, 0, 0x009}, {true, 0, 11, 0x201}, {true, 51, 2, 0x049}, {false, 50, 10, 0x104}};
+    const struct {
+        bool map;
+        std::int32_t transparency, kind;
+        std::uint32_t flags;
+    } cases[] = {{false, 0, 0, 0x000},  {true, 0, 0, 0x001},  {false, 50, 0, 0x004}, {false, 30, 0, 0x008},
+                 {false, -1, 0, 0x008}, {false, 0, 1, 0x002}, {false, 0, 2, 0x040},  {false, 0, 10, 0x100},
+                 {false, 0, 11, 0x200}, {false, 0, 3, 0x000}, {true, 50, 1, 0x007},  {true, 30, 0, 0x009},
+                 {true, 0, 11, 0x201},  {true, 51, 2, 0x049}, {false, 50, 10, 0x104}};
     Map map(Texels, 3, 8);
     for (const auto& c : cases) {
         Material& material = Added(c.map ? &map : nullptr);
@@ -194,12 +232,16 @@ void Expect_Table_Matches_Reference(Material& material, int depth) {
     for (int level = 0; level < 64; ++level)
         for (int p = 0; p < (palette ? 256 : 1); ++p)
             ASSERT_EQ(m.render_data->shade_table[level * (palette ? 256 : 1) + p],
-                      Reference_Entry(m, depth, level, palette ? palette + p : nullptr)) << level << " " << p;
+                      Reference_Entry(m, depth, level, palette ? palette + p : nullptr))
+                << level << " " << p;
 }
 
 TEST_F(Materials, Shade_Tables_Match_The_Reference_At_Every_Depth_And_Layout) {
     const Colour white{255, 255, 255};
-    const struct { Colour ambient, diffuse, specular, tint; int shininess, strength; } lightings[] = {
+    const struct {
+        Colour ambient, diffuse, specular, tint;
+        int shininess, strength;
+    } lightings[] = {
         {{}, white, {}, white, 0, 0},          // the worked ramp
         {white, white, white, white, 0, 100},  // saturates
         {{200, 100, 40}, {100, 150, 200}, {255, 255, 255}, white, 100, 100},
@@ -208,12 +250,15 @@ TEST_F(Materials, Shade_Tables_Match_The_Reference_At_Every_Depth_And_Layout) {
         {{}, {200, 200, 200}, {255, 0, 255}, white, -40, 2000000000},
     };
     Map map(Map_Format_Palette, 3, 8);
-    map.Set_Palette(quorvel_test::Make_Palette([](int p) { return Colour{std::uint8_t(p), std::uint8_t(255 - p), std::uint8_t(p * 37)}; }));
+    map.Set_Palette(quorvel_test::Make_Palette([](int p) {
+        return Colour{std::uint8_t(p), std::uint8_t(255 - p), std::uint8_t(p * 37)};
+    }));
     for (int depth : {16, 15, 24}) {
         services->pixel_depth = depth;
         for (const auto& l : lightings) {
             for (bool mapped : {false, true}) {
-                SCOPED_TRACE(testing::Message() << "depth " << depth << " lighting " << &l - lightings << " " << mapped);
+                SCOPED_TRACE(testing::Message()
+                             << "depth " << depth << " lighting " << &l - lightings << " " << mapped);
                 Material& material = Added(mapped ? &map : nullptr);
                 material.Set_Ambient(l.ambient).Set_Diffuse(l.diffuse).Set_Specular(l.specular).Set_Tint(l.tint);
                 Select(material.Set_Shininess(l.shininess, l.strength), 1, mapped ? std::uint32_t(Flag_Mapped) : 0u);

@@ -3,9 +3,9 @@
 // checked against the instructions themselves.
 #include <gtest/gtest.h>
 
+#include <emmintrin.h>
 #include <bit>
 #include <cmath>
-#include <emmintrin.h>
 #include <limits>
 #include <random>
 #include <vector>
@@ -40,8 +40,8 @@ TEST(Conversions, Agree_With_The_Processor_Over_Float_Bit_Patterns_And_Double_Ra
             check((power << 23) - offset);
             check((power << 23 | 0x400000u) - offset);
         }
-    for (double edge : {2147483647.4, 2147483647.5, 2147483647.9, 2147483648.0, -2147483648.4, -2147483648.5, -2147483648.9,
-                        -2147483649.0, 4.9e-324, -0.0, 1e300})
+    for (double edge : {2147483647.4, 2147483647.5, 2147483647.9, 2147483648.0, -2147483648.4, -2147483648.5,
+                        -2147483648.9, -2147483649.0, 4.9e-324, -0.0, 1e300})
         check_double(edge);
     // The pinned results themselves, and 16.16 as truncation of x 65536.
     EXPECT_EQ(Round_To_Int(std::numeric_limits<float>::quiet_NaN()), INT32_MIN);
@@ -56,8 +56,9 @@ TEST(Conversions, Agree_With_The_Processor_Over_Float_Bit_Patterns_And_Double_Ra
 // rounding must still be to nearest even. Expected values come from the
 // processor's own conversion under the default mode, taken before the switch.
 TEST(Conversions, Round_Ignores_The_Rounding_Mode_The_Host_Left) {
-    std::vector<float> values = {0.5f, 1.5f, 2.5f, -0.5f, -1.5f, -2.5f, 0.49999997f, -0.50000006f, 8388607.5f,
-                                 -8388607.5f, 1e-40f, -1e-40f, 2147483520.0f, -2147483648.0f, 3e9f};
+    std::vector<float> values = {0.5f,   1.5f,        2.5f,          -0.5f,          -1.5f,
+                                 -2.5f,  0.49999997f, -0.50000006f,  8388607.5f,     -8388607.5f,
+                                 1e-40f, -1e-40f,     2147483520.0f, -2147483648.0f, 3e9f};
     std::mt19937 random(7);
     std::uniform_real_distribution<float> spread(-70000.0f, 70000.0f);
     for (int i = 0; i < 20000; ++i) values.push_back(std::round(spread(random) * 2.0f) / 4.0f);  // many ties

@@ -5,9 +5,9 @@
 
 #include <array>
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
-#include <tuple>
 
 #include "pick/pick.h"
 #include "quorvel/quorvel_soft.h"
@@ -33,10 +33,13 @@ protected:
         return host.Face(source, "f" + std::to_string(first), indices);
     }
     // A screen rectangle at camera depth z, from the top right corner down the left edge.
-    Host_Face* Rectangle(Host_Object* source, std::uint32_t first, float left, float top, float right, float bottom, float z) {
+    Host_Face* Rectangle(Host_Object* source, std::uint32_t first, float left, float top, float right, float bottom,
+                         float z) {
         const auto x = [z](float sx) { return (sx - 160.0f) / 160.0f * z; };
         const auto y = [z](float sy) { return (120.0f - sy) / 120.0f * z; };
-        return Polygon(source, first, {{x(right), y(top), z}, {x(left), y(top), z}, {x(left), y(bottom), z}, {x(right), y(bottom), z}});
+        return Polygon(
+            source, first,
+            {{x(right), y(top), z}, {x(left), y(top), z}, {x(left), y(bottom), z}, {x(right), y(bottom), z}});
     }
     // The object hit, the face index and the depth (-7 where nothing was written).
     Hit Pick(float px, float py) {
@@ -69,8 +72,9 @@ TEST_F(Picking, Walk_Calls_The_Frame_Operations_Without_Op7_And_Skips_Excluded_F
     host.Face(host.Member("M", host.Object("D", c)), "m0");
     host.services->transform_generation = 9;
     EXPECT_EQ(Pick(160, 120), Hit(nullptr, 0, 100.0f));
-    EXPECT_EQ(host.log, "camera op3(A) op5(A) op4(A,7) op6(A,A) op9(A,A) test(a0) test(a1) "
-                        "op3(B) op5(B) op4(B,0) op6(B,B) op3(D) op5(D) op4(D,0) op6(D,D) op9(D,D)");
+    EXPECT_EQ(host.log,
+              "camera op3(A) op5(A) op4(A,7) op6(A,A) op9(A,A) test(a0) test(a1) "
+              "op3(B) op5(B) op4(B,0) op6(B,B) op3(D) op5(D) op4(D,0) op6(D,D) op9(D,D)");
     // Without a camera object nothing is called and nothing written.
     host.scene.camera_object = nullptr;
     EXPECT_EQ(Pick(160, 120), Hit(nullptr, -7, -7.0f));
@@ -82,11 +86,13 @@ TEST_F(Picking, Group_Transforms_Every_Member_Before_Testing_Any_Face) {
     host.Top(group.g);
     host.Of(group.s).info.op7_word_a = 1;
     for (Host_Object* object : {group.g, group.m1, group.m11}) host.Of(object).in_view_result = 0;
-    const std::string members = "camera op3(G) op4(G,3) op3(M1) op4(M1,0) op3(M11) op4(M11,0) op3(M2) op4(M2,0) "
-                                "op5(G) op6(S,G) op6(T1,M1) op6(T11,M11) op6(T3,M2) ";
+    const std::string members =
+        "camera op3(G) op4(G,3) op3(M1) op4(M1,0) op3(M11) op4(M11,0) op3(M2) op4(M2,0) "
+        "op5(G) op6(S,G) op6(T1,M1) op6(T11,M11) op6(T3,M2) ";
     const std::string n = "op3(N) op5(N) op4(N,0) op6(N,N) op9(N,N) test(fN)";
     EXPECT_EQ(std::get<0>(Pick(160, 120)), nullptr);
-    EXPECT_EQ(host.log, members + "op9(S,G) op9(T1,M1) op9(T11,M11) op9(T3,M2) test(fS) test(fT1) test(fT11) test(fT3) " + n);
+    EXPECT_EQ(host.log,
+              members + "op9(S,G) op9(T1,M1) op9(T11,M11) op9(T3,M2) test(fS) test(fT1) test(fT11) test(fT3) " + n);
     EXPECT_EQ(host.op9_generations, (std::vector<std::uint32_t>{1001, 1002, 1003, 1004, 1005}));
     // Nothing in view: no face of the group is tested.
     host.Of(group.m2).in_view_result = 0;
@@ -95,7 +101,8 @@ TEST_F(Picking, Group_Transforms_Every_Member_Before_Testing_Any_Face) {
 }
 
 TEST_F(Picking, Group_Faces_Return_The_Group_And_Member_Faces_The_Member) {
-    Host_Object *g = host.Top(host.Group("G")), *s = host.Object("S"), *m = host.Member("M", g), *t = host.Object("T", s);
+    Host_Object *g = host.Top(host.Group("G")), *s = host.Object("S"), *m = host.Member("M", g),
+                *t = host.Object("T", s);
     host.Of(g).source = s;
     Rectangle(s, 0, 20, 40, 140, 200, 10);
     Rectangle(t, 4, 200, 10, 300, 30, 10);
@@ -163,7 +170,8 @@ TEST_F(Picking, Faces_Above_Ten_Corners_Are_Hit_In_Every_Fan_Piece) {
     std::vector<std::array<float, 3>> corners;
     for (int k = 0; k < 12; ++k) {
         const double angle = k * 3.14159265358979 / 6;
-        const float sx = static_cast<float>(160 + 100 * std::cos(angle)), sy = static_cast<float>(120 - 100 * std::sin(angle));
+        const float sx = static_cast<float>(160 + 100 * std::cos(angle)),
+                    sy = static_cast<float>(120 - 100 * std::sin(angle));
         const float z = depth_at(sx);
         corners.push_back({(sx - 160.0f) / 160.0f * z, (120.0f - sy) / 120.0f * z, z});
     }

@@ -16,11 +16,11 @@
 namespace quorvel_test {
 
 struct Failing_Memory {
-    std::uint64_t calls = 0;              // allocate + reallocate calls so far, the first is 1
-    std::uint64_t failed_calls = 0;       // of which were refused
-    std::uint64_t reallocations = 0;      // reallocate calls that gave a block
-    std::uint64_t fail_mask = 0;          // bit n: call n + 1 fails (calls 1..64)
-    std::uint64_t fail_first = 0;         // calls fail_first..fail_last fail too; 0 = none
+    std::uint64_t calls = 0;          // allocate + reallocate calls so far, the first is 1
+    std::uint64_t failed_calls = 0;   // of which were refused
+    std::uint64_t reallocations = 0;  // reallocate calls that gave a block
+    std::uint64_t fail_mask = 0;      // bit n: call n + 1 fails (calls 1..64)
+    std::uint64_t fail_first = 0;     // calls fail_first..fail_last fail too; 0 = none
     std::uint64_t fail_last = 0;
     struct Block {
         std::uint64_t size;  // bytes

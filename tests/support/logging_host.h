@@ -28,8 +28,8 @@ struct Logged_Object {
     Host_Object record{};
     Host_Object_Info info{};
     std::string name;
-    Host_Object* source = nullptr;        // what op5 returns; null = the object itself
-    std::uint32_t in_view_result = 1;     // what op6 writes into the object
+    Host_Object* source = nullptr;     // what op5 returns; null = the object itself
+    std::uint32_t in_view_result = 1;  // what op6 writes into the object
     std::vector<Host_Face*> faces;
 };
 
@@ -44,7 +44,8 @@ class Logging_Host {
 public:
     // 320 x 240 viewport whose edges are the images of x = +-z and y = +-z;
     // near plane z = 1, far plane z = 100.
-    Logging_Host() : previous_(std::exchange(current_, this), std::exchange(interface_state.services, services.Record())) {
+    Logging_Host()
+        : previous_(std::exchange(current_, this), std::exchange(interface_state.services, services.Record())) {
         Fill_Table<0>();
         Fill_Table<1>();
     }
@@ -68,8 +69,11 @@ public:
 
     Host_Face* Face(Host_Object* object, const std::string& name, std::vector<std::uint32_t> indices = {}) {
         Logged_Face& face = face_store_.emplace_back(Logged_Face{{}, name, std::move(indices)});
-        face.record = {.vertex_count = static_cast<std::int32_t>(face.indices.size()), .vertex_indices = face.indices.data(),
-                       .material = &material, .render_data = &render_data_, .visibility = &visibility_};
+        face.record = {.vertex_count = static_cast<std::int32_t>(face.indices.size()),
+                       .vertex_indices = face.indices.data(),
+                       .material = &material,
+                       .render_data = &render_data_,
+                       .visibility = &visibility_};
         faces_[&face.record] = &face;
         std::vector<Host_Face*>& list = Of(object).faces;
         list.push_back(&face.record);
@@ -89,11 +93,14 @@ public:
     std::vector<std::uint32_t> op9_generations;  // transform_generation seen by each op9
     quorvel_host::Services services{256};
     Host_Camera camera{320, 240, 160, 120, 160, 120, 1.0f / 160, 1.0f / 120, 1, 1};
-    Camera_Operations camera_operations{[](void* object, Host_Scene* s) { Current().Note("camera", s, object == &Current().camera_object); }};
+    Camera_Operations camera_operations{
+        [](void* object, Host_Scene* s) { Current().Note("camera", s, object == &Current().camera_object); }};
     Host_Camera_Object camera_object{.operations = &camera_operations};
     Host_Scene scene{.camera_object = &camera_object, .near_z = 1, .far_z = 100, .pitch = 320, .camera = &camera};
     // The material's row only sets faces up, and logs them.
-    Dispatch_Row row{.setup = [](Host_Scene* s, Host_Face* face) { Current().Note("setup(" + Current().faces_.at(face)->name + ")", s); }};
+    Dispatch_Row row{.setup = [](Host_Scene* s, Host_Face* face) {
+        Current().Note("setup(" + Current().faces_.at(face)->name + ")", s);
+    }};
     Material_Render_Data material_data{&row};
     Host_Material material{.render_data = &material_data};
 
@@ -103,7 +110,8 @@ private:
         return *link = object;
     }
     void Note(const std::string& entry, const Host_Scene* given, bool right_object = true) {
-        if (given != &scene || !right_object) ADD_FAILURE() << entry << " was not given this host's scene or camera object";
+        if (given != &scene || !right_object)
+            ADD_FAILURE() << entry << " was not given this host's scene or camera object";
         log += (log.empty() ? "" : " ") + entry;
     }
     // Logs "op(a,b)", or "op(a" + value + ")" without b, as called through table `tag`.
@@ -117,12 +125,16 @@ private:
     void Fill_Table() {
         Host_Object_Operations& t = tables_[Tag];
         t.update = [](Host_Object* o) { Op(Tag, "op3", o, nullptr, &Current().scene); };
-        t.hook = [](Host_Object* o, Host_Scene* s, std::uint32_t v) { Op(Tag, "op4", o, nullptr, s, "," + std::to_string(v)); };
+        t.hook = [](Host_Object* o, Host_Scene* s, std::uint32_t v) {
+            Op(Tag, "op4", o, nullptr, s, "," + std::to_string(v));
+        };
         t.source = [](Host_Object* o, Host_Scene* s) {
             Host_Object* source = Op(Tag, "op5", o, nullptr, s).Of(o).source;
             return source != nullptr ? source : o;
         };
-        t.in_view = [](Host_Object* f, Host_Object* o, Host_Scene* s) { o->in_view = Op(Tag, "op6", f, o, s).Of(o).in_view_result; };
+        t.in_view = [](Host_Object* f, Host_Object* o, Host_Scene* s) {
+            o->in_view = Op(Tag, "op6", f, o, s).Of(o).in_view_result;
+        };
         t.prepare = [](Host_Object* f, Host_Object* o, Host_Scene* s) { Op(Tag, "op7", f, o, s); };
         t.transform = [](Host_Object* f, Host_Object* o, Host_Scene* s) {
             Op(Tag, "op9", f, o, s).op9_generations.push_back(Current().services->transform_generation);

@@ -21,10 +21,10 @@ enum class Memory_Call_Kind { Allocate, Reallocate, Release };
 
 struct Memory_Call {
     Memory_Call_Kind kind;
-    void*            block;   // reallocate / release: the block passed in
-    std::uint32_t    count;   // allocate only
-    std::uint32_t    size;    // allocate: element size; reallocate: new byte size
-    void*            result;  // allocate / reallocate: what was returned
+    void* block;          // reallocate / release: the block passed in
+    std::uint32_t count;  // allocate only
+    std::uint32_t size;   // allocate: element size; reallocate: new byte size
+    void* result;         // allocate / reallocate: what was returned
 };
 
 struct Memory_Log {
@@ -33,7 +33,7 @@ struct Memory_Log {
     std::uint32_t fail_per_million = 0;  // random failures, per million allocate/reallocate calls
     std::uint64_t random_state = 0x9E3779B97F4A7C15ull;
     std::uint64_t allocation_calls = 0;  // allocate + reallocate calls so far
-    std::int64_t  live_blocks = 0;       // blocks handed out and not yet released
+    std::int64_t live_blocks = 0;        // blocks handed out and not yet released
 
     void Reset() { *this = Memory_Log{}; }
     std::size_t Count(Memory_Call_Kind kind) const {

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "faces/faces.h"
-#include "spans/spans.h"
 #include "module/module.h"
 #include "quorvel/host_records.h"
+#include "spans/spans.h"
 
 namespace fillers_test {
 
@@ -28,8 +28,10 @@ struct World {
     static constexpr int pitch = 64, height = 48;
     World(std::int32_t depth, std::uint32_t texel_bytes, bool is_256, std::uint32_t width_shift = 8,
           std::uint32_t rows = 64)
-        : count(is_256 ? 65536u : (1u << width_shift) * rows), image_words(8 + (count * texel_bytes + 3) / 4),
-          shade_table(shade_table_mapped_entries), frame(pitch * height) {
+        : count(is_256 ? 65536u : (1u << width_shift) * rows),
+          image_words(8 + (count * texel_bytes + 3) / 4),
+          shade_table(shade_table_mapped_entries),
+          frame(pitch * height) {
         services.pixel_depth = depth;
         saved_services = std::exchange(interface_state.services, &services);
         Map_Image* image = reinterpret_cast<Map_Image*>(image_words.data());
@@ -71,7 +73,9 @@ struct World {
 };
 
 // u, v in texels (the face holds u·w and v·w in 1/256 texel); shade as the face holds it.
-struct Vertex { float x, y, w, u, v, shade = 0; };
+struct Vertex {
+    float x, y, w, u, v, shade = 0;
+};
 inline void Add_Vertex(Prepared_Face& face, const Vertex& vertex) {
     const int i = face.vertex_count++;
     face.x[i] = vertex.x;
@@ -92,7 +96,9 @@ inline Prepared_Face Make_Face(std::initializer_list<Vertex> vertices) {
 inline bool Ref_Fits(double value) { return value > -2147483649.0 && value < 2147483648.0; }
 inline std::int32_t Ref_Truncate(double value) { return Ref_Fits(value) ? std::int32_t(std::trunc(value)) : INT32_MIN; }
 inline std::int32_t Ref_Round(double value) { return Ref_Truncate(std::nearbyint(value)); }  // nearest, ties to even
-inline std::int32_t Ref_Wrap(std::int64_t value) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(value)); }
+inline std::int32_t Ref_Wrap(std::int64_t value) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
 
 // --- edge walk: x, then w, u·w, v·w and shade on each side of a line ---
 enum { W, UW, VW, SHADE };
@@ -101,7 +107,10 @@ struct Ref_Line {  // [0] left, [1] right
     float a[2][4] = {};
     bool operator==(const Ref_Line&) const = default;
 };
-struct Ref_Edges { std::int32_t top, bottom; std::map<int, Ref_Line> lines; };
+struct Ref_Edges {
+    std::int32_t top, bottom;
+    std::map<int, Ref_Line> lines;
+};
 // Top and bottom are the first vertices of smallest and largest y_row; the
 // left chain runs between them by increasing index, the right one by
 // decreasing. Each descending edge writes lines y_a .. y_b - 1 from its own
@@ -113,7 +122,9 @@ inline Ref_Edges Reference_Edges(const Prepared_Face& face) {
         if (face.y_row[i] < face.y_row[top]) top = i;
         if (face.y_row[i] > face.y_row[bottom]) bottom = i;
     }
-    auto values = [&](int i) { return std::array<double, 5>{face.x[i], face.w[i], face.u[i], face.v[i], face.shade[i]}; };
+    auto values = [&](int i) {
+        return std::array<double, 5>{face.x[i], face.w[i], face.u[i], face.v[i], face.shade[i]};
+    };
     Ref_Edges edges{face.y_row[top], face.y_row[bottom], {}};
     for (int side = 0; side < 2; ++side)
         for (int a = top, b; a != bottom; a = b) {
@@ -142,7 +153,8 @@ inline Ref_Context Reference_Set_Up(const Ref_Line& line) {
     const double k = 1.0 / (line.x[1] == line.x[0] ? 1.0 : double(line.x[1]) - line.x[0]);  // edges that met: width 1
     Ref_Context c;
     c.x = line.x[0];
-    for (int j = 0; j < 4; ++j) c.a[j] = line.a[0][j], c.d[j] = static_cast<float>((double(line.a[1][j]) - line.a[0][j]) * k);
+    for (int j = 0; j < 4; ++j)
+        c.a[j] = line.a[0][j], c.d[j] = static_cast<float>((double(line.a[1][j]) - line.a[0][j]) * k);
     c.light_fixed = Ref_Truncate(line.a[0][SHADE]);
     c.light_step = Ref_Truncate((double(line.a[1][SHADE]) - line.a[0][SHADE]) * k);
     return c;
@@ -167,14 +179,19 @@ struct Ref_Filler {
     Ref_Source source;
     Ref_Op op;
     Ref_Light light;
-    Ref_Loop loop_256;          // general images always take Per_Pixel
-    bool exact_first = false;   // a later group's pixel 0 takes the exact start, not the stepped value
-    bool whole_lines = false;   // every polygon line, no spans
+    Ref_Loop loop_256;         // general images always take Per_Pixel
+    bool exact_first = false;  // a later group's pixel 0 takes the exact start, not the stepped value
+    bool whole_lines = false;  // every polygon line, no spans
 };
 
 // --- pixel operations by channels, blue first ---
-struct Channel { int shift; std::uint32_t top; };
-inline std::array<Channel, 3> Channels(bool is_555) { return {{{0, 31}, {5, is_555 ? 31u : 63u}, {is_555 ? 10 : 11, 31}}}; }
+struct Channel {
+    int shift;
+    std::uint32_t top;
+};
+inline std::array<Channel, 3> Channels(bool is_555) {
+    return {{{0, 31}, {5, is_555 ? 31u : 63u}, {is_555 ? 10 : 11, 31}}};
+}
 // Halves of the channels added; green and red lose their lowest bit first,
 // and in a pair's second pixel blue does too.
 inline std::uint16_t Ref_Blend(std::uint32_t s, std::uint32_t d, bool is_555, bool second = false) {
@@ -208,7 +225,8 @@ inline std::uint16_t Ref_Apply(Ref_Op op, std::uint16_t s, std::uint16_t d, bool
 inline std::uint32_t Ref_Apply_Pair(Ref_Op op, std::uint32_t s, std::uint32_t d, bool is_555) {
     if (op == Ref_Op::Copy) return s;
     if (op == Ref_Op::Blend)
-        return Ref_Blend(s & 0xFFFF, d & 0xFFFF, is_555) | std::uint32_t{Ref_Blend(s >> 16, d >> 16, is_555, true)} << 16;
+        return Ref_Blend(s & 0xFFFF, d & 0xFFFF, is_555) | std::uint32_t{Ref_Blend(s >> 16, d >> 16, is_555, true)}
+                                                               << 16;
     std::uint32_t carry = 0;
     const std::uint32_t low = Ref_Add(s & 0xFFFF, d & 0xFFFF, is_555, carry);
     if (is_555) carry = 0;
@@ -216,7 +234,9 @@ inline std::uint32_t Ref_Apply_Pair(Ref_Op op, std::uint32_t s, std::uint32_t d,
 }
 
 // --- samples along a run ---
-struct Ref_Sample { std::int32_t u, v, c; };
+struct Ref_Sample {
+    std::int32_t u, v, c;
+};
 // The exact sample k segments on from attributes `a`: k additions of 8 times
 // the per-pixel steps, one division r = 1 / w, the light divided by w only
 // where it holds light x w.
@@ -232,7 +252,8 @@ inline Ref_Sample Reference_Exact(const Ref_Context& c, const float* start, int 
 // being (next exact - exact) >> 3. In the 256 x 256 loops, from the second
 // group on, pixel j >= 1 of group s takes E(s) + (j - 1) steps and pixel 0
 // what the previous group stepped to (E(0) + 8 steps, then E(s - 1) + 7) or E(s).
-inline Ref_Sample Reference_Sample(const Ref_Context& c, int i, Ref_Loop loop, bool alignment_pixel, const Ref_Filler& f) {
+inline Ref_Sample Reference_Sample(const Ref_Context& c, int i, Ref_Loop loop, bool alignment_pixel,
+                                   const Ref_Filler& f) {
     float a[4] = {c.a[0], c.a[1], c.a[2], c.a[3]};
     const bool rounded = loop != Ref_Loop::Per_Pixel;
     if (alignment_pixel) {
@@ -240,8 +261,11 @@ inline Ref_Sample Reference_Sample(const Ref_Context& c, int i, Ref_Loop loop, b
         for (int j = 0; j < 4; ++j) a[j] += c.d[j];  // the subdivision restarts one column on
     }
     auto at = [&](int k, int steps) {
-        const Ref_Sample e = Reference_Exact(c, a, k, rounded, f.light), next = Reference_Exact(c, a, k + 1, rounded, f.light);
-        auto along = [&](std::int32_t from, std::int32_t to) { return Ref_Wrap(from + std::int64_t{steps} * (Ref_Wrap(std::int64_t{to} - from) >> 3)); };
+        const Ref_Sample e = Reference_Exact(c, a, k, rounded, f.light),
+                         next = Reference_Exact(c, a, k + 1, rounded, f.light);
+        auto along = [&](std::int32_t from, std::int32_t to) {
+            return Ref_Wrap(from + std::int64_t{steps} * (Ref_Wrap(std::int64_t{to} - from) >> 3));
+        };
         return Ref_Sample{along(e.u, next.u), along(e.v, next.v), along(e.c, next.c)};
     };
     const int s = i / 8, j = i % 8;
@@ -262,11 +286,13 @@ inline void Reference_Run(const Ref_Filler& f, World& world, const Ref_Context& 
     std::vector<bool> skip(length);
     for (int i = 0; i < length; ++i) {
         const Ref_Sample at = Reference_Sample(c, i, loop, alignment_pixel, f);
-        const std::int32_t light = f.light == Ref_Light::Linear ? Ref_Wrap(c.light_fixed + std::int64_t{i} * c.light_step) : at.c;
+        const std::int32_t light =
+            f.light == Ref_Light::Linear ? Ref_Wrap(c.light_fixed + std::int64_t{i} * c.light_step) : at.c;
         const std::uint32_t level = (static_cast<std::uint32_t>(light) >> 8) % 64;
-        const std::uint32_t index = is_256 ? std::uint32_t((at.v >> 8) & 255) * 256 + std::uint32_t((at.u >> 8) & 255)
-                                           : std::uint32_t(std::int64_t{at.v >> 8} * (1 << world.map.image->width_shift) + (at.u >> 8)) &
-                                                 world.map.image->index_mask;
+        const std::uint32_t index =
+            is_256 ? std::uint32_t((at.v >> 8) & 255) * 256 + std::uint32_t((at.u >> 8) & 255)
+                   : std::uint32_t(std::int64_t{at.v >> 8} * (1 << world.map.image->width_shift) + (at.u >> 8)) &
+                         world.map.image->index_mask;
         if (f.source == Ref_Source::Texel || f.source == Ref_Source::Texel_Keyed) {
             colour[i] = world.Texels_16()[index];
             skip[i] = f.source == Ref_Source::Texel_Keyed && colour[i] == world.map.colour_key;
@@ -283,8 +309,9 @@ inline void Reference_Run(const Ref_Filler& f, World& world, const Ref_Context& 
     int i = alignment_pixel ? 1 : 0;
     if (alignment_pixel) frame[first] = Ref_Apply(f.op, colour[0], frame[first], is_555);
     for (; loop == Ref_Loop::Paired && i + 1 < length; i += 2) {
-        const std::uint32_t result = Ref_Apply_Pair(f.op, colour[i] | std::uint32_t{colour[i + 1]} << 16,
-                                                    frame[first + i] | std::uint32_t{frame[first + i + 1]} << 16, is_555);
+        const std::uint32_t result =
+            Ref_Apply_Pair(f.op, colour[i] | std::uint32_t{colour[i + 1]} << 16,
+                           frame[first + i] | std::uint32_t{frame[first + i + 1]} << 16, is_555);
         frame[first + i] = static_cast<std::uint16_t>(result);
         frame[first + i + 1] = static_cast<std::uint16_t>(result >> 16);
     }

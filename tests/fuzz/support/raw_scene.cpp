@@ -17,8 +17,8 @@ namespace quorvel_fuzz {
 
 namespace {
 
-constexpr std::uint32_t vertex_capacity = 256;     // indices are one byte
-constexpr std::int32_t guard_rows = 2;             // whole lines above and below the viewport's lines
+constexpr std::uint32_t vertex_capacity = 256;  // indices are one byte
+constexpr std::int32_t guard_rows = 2;          // whole lines above and below the viewport's lines
 constexpr std::uint32_t pass_through = 0x5A5A1234;
 constexpr std::int32_t pick_index_unset = 0x7777;
 constexpr float pick_depth_unset = 12345.0f;
@@ -28,26 +28,55 @@ std::uint16_t Pattern(std::size_t i) { return static_cast<std::uint16_t>(i * 405
 // The render states as the documented selection names them; rows are shared,
 // so each of these must map to one row pointer and no two to the same.
 enum Expected_Row : int {
-    Expect_Random, Expect_Random_Blend, Expect_Flat, Expect_Flat_Blend, Expect_Mapped, Expect_Mapped_Palette,
-    Expect_Mapped_Blend, Expect_Mapped_Keyed, Expect_Mapped_Keyed_Blend, Expect_Mapped_Additive, Expect_Square,
-    Expect_Square_Overlay, Expect_Gouraud, Expect_Gouraud_Blend, Expect_Gouraud_Mapped, Expect_Gouraud_Mapped_Blend,
-    Expect_Gouraud_Mapped_Keyed, Expect_Gouraud_Mapped_Keyed_Blend, Expect_Gouraud_Mapped_Additive, Expect_Count,
+    Expect_Random,
+    Expect_Random_Blend,
+    Expect_Flat,
+    Expect_Flat_Blend,
+    Expect_Mapped,
+    Expect_Mapped_Palette,
+    Expect_Mapped_Blend,
+    Expect_Mapped_Keyed,
+    Expect_Mapped_Keyed_Blend,
+    Expect_Mapped_Additive,
+    Expect_Square,
+    Expect_Square_Overlay,
+    Expect_Gouraud,
+    Expect_Gouraud_Blend,
+    Expect_Gouraud_Mapped,
+    Expect_Gouraud_Mapped_Blend,
+    Expect_Gouraud_Mapped_Keyed,
+    Expect_Gouraud_Mapped_Keyed_Blend,
+    Expect_Gouraud_Mapped_Additive,
+    Expect_Count,
     Expect_None = -1
 };
 
-bool Reads_Map(int row) { return (row >= Expect_Mapped && row <= Expect_Square_Overlay) || row >= Expect_Gouraud_Mapped; }
+bool Reads_Map(int row) {
+    return (row >= Expect_Mapped && row <= Expect_Square_Overlay) || row >= Expect_Gouraud_Mapped;
+}
 bool Reads_Long_Shades(int row) { return row == Expect_Mapped_Palette || row >= Expect_Gouraud_Mapped; }
 
 std::uint32_t Recomputed_Flags(const Host_Material& m) {
     std::uint32_t flags = m.map != nullptr ? std::uint32_t(Flag_Mapped) : 0u;
-    if (m.transparency == 50) flags |= Flag_Blend_Half;
-    else if (m.transparency != 0) flags |= Flag_Transparent;
+    if (m.transparency == 50)
+        flags |= Flag_Blend_Half;
+    else if (m.transparency != 0)
+        flags |= Flag_Transparent;
     switch (m.kind) {
-    case 1: flags |= Flag_Keyed; break;
-    case 2: flags |= Flag_Additive; break;
-    case 10: flags |= Flag_Square_Overlay; break;
-    case 11: flags |= Flag_Square; break;
-    default: break;
+        case 1:
+            flags |= Flag_Keyed;
+            break;
+        case 2:
+            flags |= Flag_Additive;
+            break;
+        case 10:
+            flags |= Flag_Square_Overlay;
+            break;
+        case 11:
+            flags |= Flag_Square;
+            break;
+        default:
+            break;
     }
     return flags;
 }
@@ -67,30 +96,64 @@ Selection Expected_Selection(const Host_Material& m, std::int32_t mode, std::uin
             s = {flags == Flag_Mapped ? Expect_Mapped_Palette : Expect_Random, true};
         } else {
             switch (flags) {
-            case 0x000: s.row = Expect_Flat; break;
-            case 0x001: s.row = Expect_Mapped; break;
-            case 0x003: s.row = Expect_Mapped_Keyed; break;
-            case 0x004: s.row = Expect_Flat_Blend; break;
-            case 0x005: s.row = Expect_Mapped_Blend; break;
-            case 0x007: s.row = Expect_Mapped_Keyed_Blend; break;
-            case 0x041: s.row = Expect_Mapped_Additive; break;
-            case 0x101: s.row = Expect_Square_Overlay; break;
-            case 0x201: s.row = Expect_Square; break;
-            default: break;
+                case 0x000:
+                    s.row = Expect_Flat;
+                    break;
+                case 0x001:
+                    s.row = Expect_Mapped;
+                    break;
+                case 0x003:
+                    s.row = Expect_Mapped_Keyed;
+                    break;
+                case 0x004:
+                    s.row = Expect_Flat_Blend;
+                    break;
+                case 0x005:
+                    s.row = Expect_Mapped_Blend;
+                    break;
+                case 0x007:
+                    s.row = Expect_Mapped_Keyed_Blend;
+                    break;
+                case 0x041:
+                    s.row = Expect_Mapped_Additive;
+                    break;
+                case 0x101:
+                    s.row = Expect_Square_Overlay;
+                    break;
+                case 0x201:
+                    s.row = Expect_Square;
+                    break;
+                default:
+                    break;
             }
         }
     } else if (mode == 1 || mode == 2) {
         if (!texel_map) {
             s.needs_table = true;
             switch (flags) {
-            case 0x000: s.row = Expect_Gouraud; break;
-            case 0x001: s.row = Expect_Gouraud_Mapped; break;
-            case 0x003: s.row = Expect_Gouraud_Mapped_Keyed; break;
-            case 0x004: s.row = Expect_Gouraud_Blend; break;
-            case 0x005: s.row = Expect_Gouraud_Mapped_Blend; break;
-            case 0x007: s.row = Expect_Gouraud_Mapped_Keyed_Blend; break;
-            case 0x041: s.row = Expect_Gouraud_Mapped_Additive; break;
-            default: break;
+                case 0x000:
+                    s.row = Expect_Gouraud;
+                    break;
+                case 0x001:
+                    s.row = Expect_Gouraud_Mapped;
+                    break;
+                case 0x003:
+                    s.row = Expect_Gouraud_Mapped_Keyed;
+                    break;
+                case 0x004:
+                    s.row = Expect_Gouraud_Blend;
+                    break;
+                case 0x005:
+                    s.row = Expect_Gouraud_Mapped_Blend;
+                    break;
+                case 0x007:
+                    s.row = Expect_Gouraud_Mapped_Keyed_Blend;
+                    break;
+                case 0x041:
+                    s.row = Expect_Gouraud_Mapped_Additive;
+                    break;
+                default:
+                    break;
             }
         }
     } else if ((flags & (Flag_Keyed | Flag_Blend_Half | Flag_Transparent | Flag_Translucent_Host)) != 0) {
@@ -116,11 +179,26 @@ std::string Text(float value) {
 }  // namespace
 
 float Byte_Reader::Float() {
-    static const float edge_values[] = {
-        std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
-        std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(), 0.0f, -0.0f,
-        std::numeric_limits<float>::denorm_min(), -1e-40f, std::numeric_limits<float>::min(), 1e30f, -1e30f,
-        2147483648.0f, -2147483648.0f, 65536.0f, 1e-30f, 0.5f, 4096.0f, 32768.0f, 1e-7f, 3.4e38f};
+    static const float edge_values[] = {std::numeric_limits<float>::quiet_NaN(),
+                                        -std::numeric_limits<float>::quiet_NaN(),
+                                        std::numeric_limits<float>::infinity(),
+                                        -std::numeric_limits<float>::infinity(),
+                                        0.0f,
+                                        -0.0f,
+                                        std::numeric_limits<float>::denorm_min(),
+                                        -1e-40f,
+                                        std::numeric_limits<float>::min(),
+                                        1e30f,
+                                        -1e30f,
+                                        2147483648.0f,
+                                        -2147483648.0f,
+                                        65536.0f,
+                                        1e-30f,
+                                        0.5f,
+                                        4096.0f,
+                                        32768.0f,
+                                        1e-7f,
+                                        3.4e38f};
     const std::uint8_t b = Byte();
     if (b < 128) return (b - 64) * 0.25f;
     if (b < 128 + std::size(edge_values)) return edge_values[b - 128];
@@ -129,9 +207,22 @@ float Byte_Reader::Float() {
 }
 
 float Byte_Reader::Coordinate() {
-    static const float limits[] = {0.0f, 4096.0f, 4096.5f, -1.0f, -0.25f, std::numeric_limits<float>::quiet_NaN(),
-                                   std::numeric_limits<float>::infinity(), 1e30f, 32767.0f, 32768.0f, 4095.9f,
-                                   0.999f, 1.0f, 100.0f, 200.0f, 33.5f};
+    static const float limits[] = {0.0f,
+                                   4096.0f,
+                                   4096.5f,
+                                   -1.0f,
+                                   -0.25f,
+                                   std::numeric_limits<float>::quiet_NaN(),
+                                   std::numeric_limits<float>::infinity(),
+                                   1e30f,
+                                   32767.0f,
+                                   32768.0f,
+                                   4095.9f,
+                                   0.999f,
+                                   1.0f,
+                                   100.0f,
+                                   200.0f,
+                                   33.5f};
     const std::uint8_t b = Byte();
     if (b < 200) return b * 0.5f;
     if (b < 200 + std::size(limits)) return limits[b - 200];
@@ -144,7 +235,7 @@ struct Raw_Scene::Image {
 };
 struct Raw_Scene::Map {
     Host_Map record{};
-    Map_Image* image = nullptr;        // what the host means the map to hold
+    Map_Image* image = nullptr;  // what the host means the map to hold
     Palette_Entry* palette_of = nullptr;
     std::vector<Palette_Entry> palette;
 };
@@ -234,19 +325,28 @@ struct Callbacks {
         Raw_Scene::Material& material = host.materials_[pick % host.materials_.size()];
         Host_Map* map = material.record.map;
         switch (m % Mutation_Count) {
-        case Mutation_Viewport: host.Use_Viewport(host.viewports_[pick % host.viewports_.size()]); break;
-        case Mutation_No_Map: material.record.map = nullptr; break;
-        case Mutation_No_Image: if (map != nullptr) map->image = nullptr; break;
-        case Mutation_No_Palette: if (map != nullptr) map->palette = nullptr; break;
-        case Mutation_Vertices:
-            if (host.saved_vertices_.empty())
-                host.saved_vertices_ = host.camera_vertices_, host.saved_outcodes_ = host.vertex_outcodes_;
-            for (std::uint32_t i = pick % 7; i < vertex_capacity; i += 7) {
-                host.camera_vertices_[i] = {1e30f * float(i % 3) - 1e30f, -0.0f, float(i) - 100.0f, 0.0f};
-                host.vertex_outcodes_[i] = i * 2654435761u;
-            }
-            break;
-        default: break;
+            case Mutation_Viewport:
+                host.Use_Viewport(host.viewports_[pick % host.viewports_.size()]);
+                break;
+            case Mutation_No_Map:
+                material.record.map = nullptr;
+                break;
+            case Mutation_No_Image:
+                if (map != nullptr) map->image = nullptr;
+                break;
+            case Mutation_No_Palette:
+                if (map != nullptr) map->palette = nullptr;
+                break;
+            case Mutation_Vertices:
+                if (host.saved_vertices_.empty())
+                    host.saved_vertices_ = host.camera_vertices_, host.saved_outcodes_ = host.vertex_outcodes_;
+                for (std::uint32_t i = pick % 7; i < vertex_capacity; i += 7) {
+                    host.camera_vertices_[i] = {1e30f * float(i % 3) - 1e30f, -0.0f, float(i) - 100.0f, 0.0f};
+                    host.vertex_outcodes_[i] = i * 2654435761u;
+                }
+                break;
+            default:
+                break;
         }
     }
     static std::int32_t QUORVEL_CDECL Test(Host_Face* face) {
@@ -332,8 +432,7 @@ void Raw_Scene::Decode_Scene() {
         v.left = in.Coordinate(), v.top = in.Coordinate(), v.right = in.Coordinate(), v.bottom = in.Coordinate();
         Note("viewport " + std::to_string(i) + ": " + Text(v.left) + ", " + Text(v.top) + " to " + Text(v.right) +
              ", " + Text(v.bottom));
-        if (Viewport_Is_Valid(v, scene_.pitch))
-            frame_rows_ = std::max(frame_rows_, std::int32_t(std::ceil(v.bottom)));
+        if (Viewport_Is_Valid(v, scene_.pitch)) frame_rows_ = std::max(frame_rows_, std::int32_t(std::ceil(v.bottom)));
     }
     const std::int32_t columns = std::max(1, std::abs(scene_.pitch));
     frame_.resize(std::size_t(frame_rows_ + 2 * guard_rows) * columns);
@@ -401,17 +500,20 @@ void Raw_Scene::Decode_Scene() {
         header.u_scale = in.Float();
         header.v_scale = in.Float();
         auto* bytes = reinterpret_cast<std::uint8_t*>(image.storage.data()) + map_image_texels_offset;
-        for (std::uint32_t k = 0; k < texels * (palette ? 1 : 2); ++k) bytes[k] = std::uint8_t(k * seed + (k >> 8) * 31);
-        Note("image " + std::to_string(i) + ": " + (palette ? "8-bit " : "16-bit ") + std::to_string(1u << shift) + " x " +
-             std::to_string(rows) + ", scale " + Text(header.u_scale) + " " + Text(header.v_scale));
+        for (std::uint32_t k = 0; k < texels * (palette ? 1 : 2); ++k)
+            bytes[k] = std::uint8_t(k * seed + (k >> 8) * 31);
+        Note("image " + std::to_string(i) + ": " + (palette ? "8-bit " : "16-bit ") + std::to_string(1u << shift) +
+             " x " + std::to_string(rows) + ", scale " + Text(header.u_scale) + " " + Text(header.v_scale));
     }
     const int map_count = in.Byte() % 5;
     for (int i = 0; i < map_count; ++i) {
         Map& map = maps_.emplace_back();
         const std::uint8_t image = in.Byte(), extras = in.Byte();
-        map.record.image = image % (images_.size() + 1) < images_.size() ? images_[image % (images_.size() + 1)].record() : nullptr;
+        map.record.image =
+            image % (images_.size() + 1) < images_.size() ? images_[image % (images_.size() + 1)].record() : nullptr;
         map.palette.resize(256);
-        for (int k = 0; k < 256; ++k) map.palette[k] = {std::uint8_t(k * extras), std::uint8_t(255 - k), std::uint8_t(k * 7 + extras), 0};
+        for (int k = 0; k < 256; ++k)
+            map.palette[k] = {std::uint8_t(k * extras), std::uint8_t(255 - k), std::uint8_t(k * 7 + extras), 0};
         map.record.palette = (extras & 1) != 0 || extras == 0 ? map.palette.data() : nullptr;
         map.image = map.record.image, map.palette_of = map.record.palette;
         map.record.colour_key = in.Word();
@@ -439,7 +541,8 @@ void Raw_Scene::Decode_Scene() {
         m.flat_colour = in.Word();
         m.render_flags = &material.flags_word;
         const std::uint8_t mode_argument = in.Byte();
-        material.mode_argument = mode_argument < 128 ? std::int32_t(Mode_From_Material) : modes[mode_argument % std::size(modes)];
+        material.mode_argument =
+            mode_argument < 128 ? std::int32_t(Mode_From_Material) : modes[mode_argument % std::size(modes)];
         material.flags_argument = flag_arguments[in.Byte() % std::size(flag_arguments)];
         Note("material " + std::to_string(i) + ": mode " + std::to_string(m.mode) + ", transparency " +
              std::to_string(m.transparency) + ", kind " + std::to_string(m.kind) + ", map " +
@@ -472,14 +575,19 @@ void Raw_Scene::Decode_Scene() {
         const std::uint32_t parent_index = parent % (i + 1);
         Host_Object** link = &scene_.first_object;
         Host_Object* Host_Object::*next = &Host_Object::next_object;
-        if (parent_index != std::uint32_t(i)) link = &objects_[parent_index].record.first_child, next = &Host_Object::next_sibling;
+        if (parent_index != std::uint32_t(i))
+            link = &objects_[parent_index].record.first_child, next = &Host_Object::next_sibling;
         while (*link != nullptr) link = &((*link)->*next);
         *link = &o;
-        Note("object " + std::to_string(i) + ": " + (object.info.is_group ? "group" : o.group_member ? "member" : "ordinary") +
+        Note("object " + std::to_string(i) + ": " +
+             (object.info.is_group ? "group"
+              : o.group_member     ? "member"
+                                   : "ordinary") +
              (parent_index != std::uint32_t(i) ? " under " + std::to_string(parent_index) : " at the top") +
              ", source " + std::to_string(object.source) + ", in view " + std::to_string(object.in_view_result) +
              (o.pick_excluded ? ", never picked" : "") +
-             (breaks_contract_ && object.mutation % Mutation_Count ? ", op9 mutation " + std::to_string(object.mutation) : ""));
+             (breaks_contract_ && object.mutation % Mutation_Count ? ", op9 mutation " + std::to_string(object.mutation)
+                                                                   : ""));
 
         // A count byte of 0xF8 and up repeats the object's faces (so that
         // every pool grows) without a host block per entry.
@@ -497,7 +605,8 @@ void Raw_Scene::Decode_Scene() {
                 face.corners.push_back({in.Float(), in.Float()});
             }
             const std::uint8_t material = in.Byte(), test = in.Byte();
-            face.material = material % (materials_.size() + 1) < materials_.size() ? int(material % (materials_.size() + 1)) : -1;
+            face.material =
+                material % (materials_.size() + 1) < materials_.size() ? int(material % (materials_.size() + 1)) : -1;
             face.test_result = test == 0 ? 0 : 1;
             face.visibility.test = Callbacks::Test;
             Host_Face& h = face.record;
@@ -539,7 +648,8 @@ void Raw_Scene::Add_Materials_And_Faces() {
         do {
             const std::uint64_t failed = memory.failed_calls;
             added = Quorvel_Add_Material_Dll(&material.record);
-            Check(added == (memory.failed_calls == failed ? 1 : 0), "Add_Material result disagrees with the host's memory");
+            Check(added == (memory.failed_calls == failed ? 1 : 0),
+                  "Add_Material result disagrees with the host's memory");
             Check((material.record.render_data != nullptr) == (added == 1), "Add_Material left the wrong render_data");
             Check(Quorvel_Get_Material_Render_State_Dll(&material.record) == 0, "Get before any selection is not 0");
         } while (added == 0 && retries);
@@ -565,17 +675,21 @@ std::int32_t Raw_Scene::Set_State(Material& material) {
         const std::uint32_t flags_before = material.flags_word;
         const Dispatch_Row* row_before = m.render_data != nullptr ? m.render_data->row : nullptr;
         const std::uint64_t failed = memory.failed_calls, calls = memory.calls;
-        const std::int32_t result = Quorvel_Set_Material_Render_State_Dll(&m, material.mode_argument, material.flags_argument);
+        const std::int32_t result =
+            Quorvel_Set_Material_Render_State_Dll(&m, material.mode_argument, material.flags_argument);
         Note("set material " + std::to_string(material.index) + ": " + std::to_string(result));
         if (m.render_data == nullptr) {
             Check(result == 0 && material.flags_word == flags_before && memory.calls == calls,
                   "Set on a material whose Add failed did something");
             return result;
         }
-        const std::int32_t mode = (std::uint32_t(material.mode_argument) & Mode_From_Material) != 0 ? m.mode : material.mode_argument;
+        const std::int32_t mode =
+            (std::uint32_t(material.mode_argument) & Mode_From_Material) != 0 ? m.mode : material.mode_argument;
         std::uint32_t flags = flags_before;
-        if ((material.flags_argument & Flags_From_Material) != 0) flags = Recomputed_Flags(m);
-        else if ((material.flags_argument & Keep_Flags) == 0) flags = material.flags_argument;
+        if ((material.flags_argument & Flags_From_Material) != 0)
+            flags = Recomputed_Flags(m);
+        else if ((material.flags_argument & Keep_Flags) == 0)
+            flags = material.flags_argument;
         Check(material.flags_word == flags, "Set left another flags word");
         Check(memory.calls - calls <= 1, "Set asked for memory more than once");
         const bool refused = memory.failed_calls != failed;
@@ -595,10 +709,12 @@ std::int32_t Raw_Scene::Set_State(Material& material) {
                   "two render states share one row");
             rows_seen_[expected.row] = row;
         }
-        Check(rows_seen_[expected.row] == row, "Set chose another row than the rules give (" + std::to_string(expected.row) + ")");
+        Check(rows_seen_[expected.row] == row,
+              "Set chose another row than the rules give (" + std::to_string(expected.row) + ")");
         if (expected.needs_table) Check(m.render_data->shade_table != nullptr, "a lit row without a shade table");
         if (Reads_Long_Shades(expected.row))
-            Check(memory.Size_Of(m.render_data->shade_table) == 4u * 64 * 256, "a long-layout row on a short shade table");
+            Check(memory.Size_Of(m.render_data->shade_table) == 4u * 64 * 256,
+                  "a long-layout row on a short shade table");
         material.expected_row = expected.row;
         return 1;
     }
@@ -639,7 +755,8 @@ void Raw_Scene::Render(std::uint32_t flags) {
     const bool untouched = frame_ == pattern_;
     std::size_t outside = 0;
     const std::int64_t columns = std::max(1, std::abs(scene_.pitch));
-    const std::int32_t first_line = refused ? 0 : std::int32_t(v.top), first_column = refused ? 0 : std::int32_t(v.left);
+    const std::int32_t first_line = refused ? 0 : std::int32_t(v.top),
+                       first_column = refused ? 0 : std::int32_t(v.left);
     const std::int32_t end_column = refused ? 0 : std::int32_t(v.right);
     for (std::size_t i = 0; !untouched && i < frame_.size(); ++i) {
         if (frame_[i] == pattern_[i]) continue;
@@ -647,17 +764,20 @@ void Raw_Scene::Render(std::uint32_t flags) {
         std::int64_t line = offset >= 0 ? offset / columns : -((-offset + columns - 1) / columns);
         std::int64_t x = offset - line * columns;
         if (scene_.pitch < 0) line = -line;
-        const bool inside = !refused && line >= first_line && float(line) < v.bottom && x >= first_column && x < end_column;
+        const bool inside =
+            !refused && line >= first_line && float(line) < v.bottom && x >= first_column && x < end_column;
         outside += !inside;
     }
     Check(outside == 0, std::to_string(outside) + " pixels written outside the viewport");
     if (refused) {
         Check(result == 0 && untouched, "a refused frame returned " + std::to_string(result) + " or drew");
     } else if (result == 2 && accepted_overlays_ < 2) {
-        Check(memory.failed_calls != failed && untouched, "result 2 without an edge-pool failure, or with pixels drawn");
+        Check(memory.failed_calls != failed && untouched,
+              "result 2 without an edge-pool failure, or with pixels drawn");
     } else {
-        Check(result >= 0 && std::size_t(result) <= accepted_overlays_,
-              "result " + std::to_string(result) + " with " + std::to_string(accepted_overlays_) + " overlay faces accepted");
+        Check(result >= 0 && std::size_t(result) <= accepted_overlays_, "result " + std::to_string(result) + " with " +
+                                                                            std::to_string(accepted_overlays_) +
+                                                                            " overlay faces accepted");
     }
     std::uint64_t hash = 1469598103934665603ull;
     for (std::uint16_t pixel : frame_) hash = (hash ^ pixel) * 1099511628211ull;
@@ -679,20 +799,27 @@ void Raw_Scene::Pick(float x, float y) {
     Host_Object* hit = Quorvel_Pick_Dll(&scene_, x, y, &index, &depth);
     Check(Memory().calls == calls, "a pick asked for memory");
     if (scene_.camera_object == nullptr) {
-        Check(hit == nullptr && index == pick_index_unset && depth == pick_depth_unset, "a pick without a camera object wrote");
+        Check(hit == nullptr && index == pick_index_unset && depth == pick_depth_unset,
+              "a pick without a camera object wrote");
     } else if (hit == nullptr || scene_.camera == nullptr) {
-        Check(hit == nullptr && index == 0 && std::bit_cast<std::uint32_t>(depth) == std::bit_cast<std::uint32_t>(scene_.far_z),
+        Check(hit == nullptr && index == 0 &&
+                  std::bit_cast<std::uint32_t>(depth) == std::bit_cast<std::uint32_t>(scene_.far_z),
               "a miss did not report face 0 at far_z");
     } else {
-        const auto object = std::find_if(objects_.begin(), objects_.end(), [hit](const Object& o) { return &o.record == hit; });
+        const auto object =
+            std::find_if(objects_.begin(), objects_.end(), [hit](const Object& o) { return &o.record == hit; });
         std::int32_t most_faces = 0;
         for (const Object& o : objects_) most_faces = std::max(most_faces, o.record.face_count);
         // The member walk of a group does not look at pick_excluded: only a member may carry it.
-        Check(object != objects_.end() && (!hit->pick_excluded || hit->group_member != 0), "the pick returned an object it may not");
-        Check(depth < scene_.far_z && index >= 0 && index < most_faces, "the pick's depth or face index is out of range");
+        Check(object != objects_.end() && (!hit->pick_excluded || hit->group_member != 0),
+              "the pick returned an object it may not");
+        Check(depth < scene_.far_z && index >= 0 && index < most_faces,
+              "the pick's depth or face index is out of range");
     }
     events_.push_back({Op_Pick, hit != nullptr ? index : -1, std::bit_cast<std::uint32_t>(depth), false, false});
-    Note("pick " + Text(x) + ", " + Text(y) + ": " + (hit ? "object " + std::to_string(Tag_Of(hit)) + " face " + std::to_string(index) + " at " + Text(depth) : "miss"));
+    Note("pick " + Text(x) + ", " + Text(y) + ": " +
+         (hit ? "object " + std::to_string(Tag_Of(hit)) + " face " + std::to_string(index) + " at " + Text(depth)
+              : "miss"));
     scene_.camera_object = camera_object;
     scene_.camera = camera;
 }
@@ -705,104 +832,113 @@ void Raw_Scene::Step() {
     quorvel_test::Failing_Memory& memory = Memory();
     auto material_at = [&](std::uint8_t b) -> Material& { return materials_[b % materials_.size()]; };
     switch (operation) {
-    case Op_Render: Render(in.Byte()); break;
-    case Op_Pick: {
-        const float x = in.Coordinate();
-        Pick(x, in.Coordinate());
-        break;
-    }
-    case Op_Set_State: {
-        Material& material = material_at(in.Byte());
-        material.mode_argument = in.Byte() < 128 ? std::int32_t(Mode_From_Material) : std::int32_t(in.Byte() % 4);
-        const std::uint8_t flags = in.Byte();
-        material.flags_argument = flags < 64 ? std::uint32_t(Flags_From_Material) : flags < 128 ? std::uint32_t(Keep_Flags) : flags & 0x4Fu;
-        events_.push_back({Op_Set_State, Set_State(material), 0, false, false});
-        break;
-    }
-    case Op_Recolour:
-    case Op_Update: {
-        Material& material = material_at(in.Byte());
-        if (operation == Op_Recolour) {
-            material.record.ambient[0] = in.Byte(), material.record.diffuse[1] = in.Byte();
-            material.record.tint[2] = in.Byte(), material.record.shininess = in.Byte();
+        case Op_Render:
+            Render(in.Byte());
+            break;
+        case Op_Pick: {
+            const float x = in.Coordinate();
+            Pick(x, in.Coordinate());
+            break;
         }
-        const std::uint64_t calls = memory.calls;
-        Quorvel_Update_Material_Dll(&material.record);
-        Check(memory.calls == calls, "Update asked for memory");
-        Note("update material " + std::to_string(material.index));
-        break;
-    }
-    case Op_Release_Scene:
-        Quorvel_Release_Scene_Dll();
-        Check(memory.Pooled_Blocks() == 0, "Release_Scene left a pool block out");
-        Note("release scene");
-        break;
-    case Op_Viewport: {
-        const std::uint8_t b = in.Byte();
-        Use_Viewport(viewports_[b % viewports_.size()]);
-        viewports_[0] = viewports_[b % viewports_.size()];
-        Note("viewport " + std::to_string(b % viewports_.size()));
-        break;
-    }
-    case Op_Move_Vertex: {
-        Camera_Vertex& v = mesh_[in.Byte() % vertex_count_];
-        v.x = in.Float(), v.y = in.Float(), v.z = in.Float();
-        break;
-    }
-    case Op_Drop_Camera: pending_drop_ = 1 + in.Byte() % 2; break;
-    case Op_Change_Map:
-    case Op_Change_Material: {
-        Material& material = material_at(in.Byte());
-        Host_Material& m = material.record;
-        const std::uint8_t b = in.Byte();
-        Host_Map* const old_map = m.map;
-        if (operation == Op_Change_Map) {
-            m.map = b % (maps_.size() + 1) < maps_.size() ? &maps_[b % (maps_.size() + 1)].record : nullptr;
-        } else {
-            static const std::int32_t values[] = {0, 1, 2, 10, 11, 50, 30, -3};
-            const std::int32_t value = values[(b >> 2) % std::size(values)];
-            (b % 3 == 0 ? m.mode : b % 3 == 1 ? m.kind : m.transparency) = value;
+        case Op_Set_State: {
+            Material& material = material_at(in.Byte());
+            material.mode_argument = in.Byte() < 128 ? std::int32_t(Mode_From_Material) : std::int32_t(in.Byte() % 4);
+            const std::uint8_t flags = in.Byte();
+            material.flags_argument = flags < 64    ? std::uint32_t(Flags_From_Material)
+                                      : flags < 128 ? std::uint32_t(Keep_Flags)
+                                                    : flags & 0x4Fu;
+            events_.push_back({Op_Set_State, Set_State(material), 0, false, false});
+            break;
         }
-        // A correct host selects again after such a change; when that fails
-        // it keeps drawing with the map the row was chosen for.
-        if (!breaks_contract_) {
-            material.flags_argument = Flags_From_Material;
-            if (Set_State(material) == 0) m.map = old_map;
+        case Op_Recolour:
+        case Op_Update: {
+            Material& material = material_at(in.Byte());
+            if (operation == Op_Recolour) {
+                material.record.ambient[0] = in.Byte(), material.record.diffuse[1] = in.Byte();
+                material.record.tint[2] = in.Byte(), material.record.shininess = in.Byte();
+            }
+            const std::uint64_t calls = memory.calls;
+            Quorvel_Update_Material_Dll(&material.record);
+            Check(memory.calls == calls, "Update asked for memory");
+            Note("update material " + std::to_string(material.index));
+            break;
         }
-        material.map = m.map;
-        break;
-    }
-    case Op_Empty_Exports: {
-        int record = 0;
-        for (auto add : {Quorvel_Add_Animation_Dll, Quorvel_Add_Camera_Dll, Quorvel_Add_Light_Dll, Quorvel_Add_Light_Map_Dll,
-                         Quorvel_Add_Map_Dll, Quorvel_Add_Object_Dll, Quorvel_Add_Spot_Light_Dll})
-            Check(add(&record) == 1, "an empty Add did not return 1");
-        for (auto release : {Quorvel_Release_Animation_Dll, Quorvel_Release_Camera_Dll, Quorvel_Release_Light_Dll,
-                             Quorvel_Release_Light_Map_Dll, Quorvel_Release_Map_Dll, Quorvel_Release_Object_Dll,
-                             Quorvel_Release_Render_Dll, Quorvel_Release_Spot_Light_Dll, Quorvel_Update_Light_Map_Dll,
-                             Quorvel_Update_Map_Dll})
-            release(nullptr);
-        // Rows are shared: Get gives the mode of whichever material chose the row last.
-        for (Material& material : materials_) {
-            const Material_Render_Data* data = material.record.render_data;
-            const std::int32_t expected = data != nullptr && data->row != nullptr ? data->row->mode : 0;
-            Check(Quorvel_Get_Material_Render_State_Dll(&material.record) == expected, "Get is not the row's mode");
+        case Op_Release_Scene:
+            Quorvel_Release_Scene_Dll();
+            Check(memory.Pooled_Blocks() == 0, "Release_Scene left a pool block out");
+            Note("release scene");
+            break;
+        case Op_Viewport: {
+            const std::uint8_t b = in.Byte();
+            Use_Viewport(viewports_[b % viewports_.size()]);
+            viewports_[0] = viewports_[b % viewports_.size()];
+            Note("viewport " + std::to_string(b % viewports_.size()));
+            break;
         }
-        break;
-    }
-    case Op_Readd_Face: {
-        if (faces_.empty()) break;
-        Face& face = faces_[in.Byte() % faces_.size()];
-        Quorvel_Release_Face_Dll(&face.record);
-        std::int32_t added;
-        do {
-            const std::uint64_t failed = memory.failed_calls;
-            added = Quorvel_Add_Face_Dll(&face.record);
-            Check(added == (memory.failed_calls == failed ? 1 : 0), "Add_Face result disagrees with the host's memory");
-        } while (added == 0 && (header_ & Input_Host_Retries) != 0);
-        break;
-    }
-    default: break;
+        case Op_Move_Vertex: {
+            Camera_Vertex& v = mesh_[in.Byte() % vertex_count_];
+            v.x = in.Float(), v.y = in.Float(), v.z = in.Float();
+            break;
+        }
+        case Op_Drop_Camera:
+            pending_drop_ = 1 + in.Byte() % 2;
+            break;
+        case Op_Change_Map:
+        case Op_Change_Material: {
+            Material& material = material_at(in.Byte());
+            Host_Material& m = material.record;
+            const std::uint8_t b = in.Byte();
+            Host_Map* const old_map = m.map;
+            if (operation == Op_Change_Map) {
+                m.map = b % (maps_.size() + 1) < maps_.size() ? &maps_[b % (maps_.size() + 1)].record : nullptr;
+            } else {
+                static const std::int32_t values[] = {0, 1, 2, 10, 11, 50, 30, -3};
+                const std::int32_t value = values[(b >> 2) % std::size(values)];
+                (b % 3 == 0 ? m.mode : b % 3 == 1 ? m.kind : m.transparency) = value;
+            }
+            // A correct host selects again after such a change; when that fails
+            // it keeps drawing with the map the row was chosen for.
+            if (!breaks_contract_) {
+                material.flags_argument = Flags_From_Material;
+                if (Set_State(material) == 0) m.map = old_map;
+            }
+            material.map = m.map;
+            break;
+        }
+        case Op_Empty_Exports: {
+            int record = 0;
+            for (auto add :
+                 {Quorvel_Add_Animation_Dll, Quorvel_Add_Camera_Dll, Quorvel_Add_Light_Dll, Quorvel_Add_Light_Map_Dll,
+                  Quorvel_Add_Map_Dll, Quorvel_Add_Object_Dll, Quorvel_Add_Spot_Light_Dll})
+                Check(add(&record) == 1, "an empty Add did not return 1");
+            for (auto release : {Quorvel_Release_Animation_Dll, Quorvel_Release_Camera_Dll, Quorvel_Release_Light_Dll,
+                                 Quorvel_Release_Light_Map_Dll, Quorvel_Release_Map_Dll, Quorvel_Release_Object_Dll,
+                                 Quorvel_Release_Render_Dll, Quorvel_Release_Spot_Light_Dll,
+                                 Quorvel_Update_Light_Map_Dll, Quorvel_Update_Map_Dll})
+                release(nullptr);
+            // Rows are shared: Get gives the mode of whichever material chose the row last.
+            for (Material& material : materials_) {
+                const Material_Render_Data* data = material.record.render_data;
+                const std::int32_t expected = data != nullptr && data->row != nullptr ? data->row->mode : 0;
+                Check(Quorvel_Get_Material_Render_State_Dll(&material.record) == expected, "Get is not the row's mode");
+            }
+            break;
+        }
+        case Op_Readd_Face: {
+            if (faces_.empty()) break;
+            Face& face = faces_[in.Byte() % faces_.size()];
+            Quorvel_Release_Face_Dll(&face.record);
+            std::int32_t added;
+            do {
+                const std::uint64_t failed = memory.failed_calls;
+                added = Quorvel_Add_Face_Dll(&face.record);
+                Check(added == (memory.failed_calls == failed ? 1 : 0),
+                      "Add_Face result disagrees with the host's memory");
+            } while (added == 0 && (header_ & Input_Host_Retries) != 0);
+            break;
+        }
+        default:
+            break;
     }
 }
 
@@ -822,7 +958,8 @@ void Raw_Scene::Run() {
     Quorvel_Release_Scene_Dll();
     const quorvel_test::Failing_Memory& memory = Memory();
     Check(memory.bad_releases == 0, std::to_string(memory.bad_releases) + " releases of blocks that were not out");
-    Check(memory.bad_reallocations == 0, std::to_string(memory.bad_reallocations) + " reallocations of blocks that were not out");
+    Check(memory.bad_reallocations == 0,
+          std::to_string(memory.bad_reallocations) + " reallocations of blocks that were not out");
     Check(memory.live.empty(), std::to_string(memory.live.size()) + " blocks never came back");
 }
 

@@ -19,10 +19,21 @@ using Seed = std::pair<std::string, std::vector<std::uint8_t>>;
 // triangle through the near plane and off the right edge, and a lit fan of
 // 12 corners; lights differ per vertex.
 inline Scene_Writer& Standard_Geometry(Scene_Writer& w) {
-    return w.Vertices({{-2, 1.5f, 4, 10}, {-2, -1.5f, 4, 120}, {2, -1.5f, 4, 250}, {2, 1.5f, 4, 60},
-                       {1, 1, 0.5f, 30}, {0.5f, -1, 6, 200}, {9, 0, 5, 90},
-                       {-1, 0, 3, 40}, {-0.7f, -0.7f, 3, 80}, {0, -1, 3, 120}, {0.7f, -0.7f, 3, 160},
-                       {1, 0, 3, 200}, {0.7f, 0.7f, 3, 240}, {0, 1, 3, 20}, {-0.7f, 0.7f, 3, 60}});
+    return w.Vertices({{-2, 1.5f, 4, 10},
+                       {-2, -1.5f, 4, 120},
+                       {2, -1.5f, 4, 250},
+                       {2, 1.5f, 4, 60},
+                       {1, 1, 0.5f, 30},
+                       {0.5f, -1, 6, 200},
+                       {9, 0, 5, 90},
+                       {-1, 0, 3, 40},
+                       {-0.7f, -0.7f, 3, 80},
+                       {0, -1, 3, 120},
+                       {0.7f, -0.7f, 3, 160},
+                       {1, 0, 3, 200},
+                       {0.7f, 0.7f, 3, 240},
+                       {0, 1, 3, 20},
+                       {-0.7f, 0.7f, 3, 60}});
 }
 
 inline Scene_Writer& Standard_Images(Scene_Writer& w) {
@@ -32,17 +43,25 @@ inline Scene_Writer& Standard_Images(Scene_Writer& w) {
 }
 
 inline std::vector<Scene_Writer::Face> Standard_Faces(std::uint8_t material) {
-    return {{{0, 1, 2, 3}, material},
-            {{4, 5, 6}, material},
-            {{7, 8, 9, 10, 11, 12, 13, 14, 7, 9, 11, 13}, material}};
+    return {{{0, 1, 2, 3}, material}, {{4, 5, 6}, material}, {{7, 8, 9, 10, 11, 12, 13, 14, 7, 9, 11, 13}, material}};
 }
 
 inline Scene_Writer& Standard_Program(Scene_Writer& w) {
-    return w.Render(1).Pick(32, 24).Pick(10, 40).Recolour(0, 20, 90, 250, 100).Update(0).Render(0)
-        .Release_Scene().Render(1).Empty_Exports();
+    return w.Render(1)
+        .Pick(32, 24)
+        .Pick(10, 40)
+        .Recolour(0, 20, 90, 250, 100)
+        .Update(0)
+        .Render(0)
+        .Release_Scene()
+        .Render(1)
+        .Empty_Exports();
 }
 
-struct State_Material { const char* name; Scene_Writer::Material material; };
+struct State_Material {
+    const char* name;
+    Scene_Writer::Material material;
+};
 
 // One material per render state; map 0 is 16-bit, maps 1 and 2 are 8-bit.
 inline std::vector<State_Material> State_Materials(std::uint8_t palette_map) {
@@ -78,7 +97,8 @@ inline std::vector<std::uint8_t> State_Scene(const State_Material& state, bool d
 
 // A flat and a Gouraud-mapped material over the standard geometry, drawn
 // into the given viewports (the first is used first) and pitch.
-inline std::vector<std::uint8_t> Viewport_Scene(std::int32_t pitch, std::initializer_list<std::array<float, 4>> viewports) {
+inline std::vector<std::uint8_t> Viewport_Scene(std::int32_t pitch,
+                                                std::initializer_list<std::array<float, 4>> viewports) {
     Scene_Writer w;
     w.Header(0).Camera(pitch, viewports, 1, 100);
     Standard_Images(Standard_Geometry(w)).Materials({{0, 3}, {2, 1}});
@@ -92,31 +112,52 @@ inline std::vector<Seed> Seeds() {
     std::vector<Seed> seeds;
     for (bool depth_15 : {false, true})
         for (const State_Material& state : State_Materials(depth_15 ? 2 : 1))
-            seeds.push_back({std::string("state_") + state.name + (depth_15 ? "_15" : "_16"), State_Scene(state, depth_15)});
-    seeds.push_back({"viewport_empty_and_one_pixel", Viewport_Scene(64, {{0, 0, 0, 0}, {5, 5, 6, 6}, {63.5f, 47.5f, 64, 48}})});
-    seeds.push_back({"viewport_all_lines", Viewport_Scene(64, {{0, 0, 64, 4096}, {0.5f, 4095.5f, 63.5f, 4096}, {0, 0, 64, 48}})});
+            seeds.push_back(
+                {std::string("state_") + state.name + (depth_15 ? "_15" : "_16"), State_Scene(state, depth_15)});
+    seeds.push_back(
+        {"viewport_empty_and_one_pixel", Viewport_Scene(64, {{0, 0, 0, 0}, {5, 5, 6, 6}, {63.5f, 47.5f, 64, 48}})});
+    seeds.push_back(
+        {"viewport_all_lines", Viewport_Scene(64, {{0, 0, 64, 4096}, {0.5f, 4095.5f, 63.5f, 4096}, {0, 0, 64, 48}})});
     seeds.push_back({"viewport_refused", Viewport_Scene(64, {{0, 0, 64, 4096.5f}, {0, 0, 65, 48}, {-1, 0, 10, 10}})});
-    seeds.push_back({"viewport_bottom_up_buffer", Viewport_Scene(-100, {{3, 2, 97, 60}, {0, 0, 100, 1}, {99, 0, 100, 60}})});
-    seeds.push_back({"viewport_odd_pitch", Viewport_Scene(37, {{1, 1, 36, 30}, {0.25f, 0.75f, 36.75f, 2.5f}, {0, 0, 37, 30}})});
+    seeds.push_back(
+        {"viewport_bottom_up_buffer", Viewport_Scene(-100, {{3, 2, 97, 60}, {0, 0, 100, 1}, {99, 0, 100, 60}})});
+    seeds.push_back(
+        {"viewport_odd_pitch", Viewport_Scene(37, {{1, 1, 36, 30}, {0.25f, 0.75f, 36.75f, 2.5f}, {0, 0, 37, 30}})});
 
     // Every kind of material, a group with members, shared sources, a
     // rejected face and a face without a material, memory that fails now and then.
     Scene_Writer mixed;
-    mixed.Header(Input_Host_Retries, 0x0000'0410'2080'0100ull, 70, 3).Camera(128, {{0, 0, 128, 96}, {10, 5, 100, 90}, {0, 0, 64, 48}}, 0.5f, 50);
+    mixed.Header(Input_Host_Retries, 0x0000'0410'2080'0100ull, 70, 3)
+        .Camera(128, {{0, 0, 128, 96}, {10, 5, 100, 90}, {0, 0, 64, 48}}, 0.5f, 50);
     Standard_Images(Standard_Geometry(mixed));
     std::vector<Scene_Writer::Material> materials;
     for (const State_Material& state : State_Materials(1)) materials.push_back(state.material);
     mixed.Materials({materials[4], materials[6], materials[11], materials[12], materials[14], materials[18]});
     using O = Scene_Writer::Object;
-    mixed.Objects({O{.kind = 6, .parent = 0, .faces = Standard_Faces(0)},
-                   O{.kind = 7, .parent = 0, .faces = Standard_Faces(1)},
-                   O{.kind = 7, .parent = 0, .in_view = 201, .faces = Standard_Faces(4)},
-                   O{.kind = 0x40, .parent = 3, .faces = {{{0, 1, 2, 3}, 2}, {{0, 1, 2}, 6}, {{1, 2, 3}, 3, {}, {0, 0, -1}, 0}}},
-                   O{.parent = 3, .source = 163, .faces = Standard_Faces(5)},
-                   O{.kind = 0x10, .parent = 5, .faces = {{{0, 1, 2, 3}, 3}, {{4, 5}, 3}, {{}, 3}}}});
-    mixed.Render(1).Pick(32, 24).Set(1, 1, 128 + 5).Render(1).Change_Map(4, 0).Render(0).Readd_Face(2)
-        .Recolour(3, 1, 2, 3, 4).Update(3).Drop_Camera(false).Render(1).Drop_Camera(true).Pick(3, 3).Viewport(1)
-        .Render(1).Release_Scene().Render(1).Empty_Exports();
+    mixed.Objects(
+        {O{.kind = 6, .parent = 0, .faces = Standard_Faces(0)}, O{.kind = 7, .parent = 0, .faces = Standard_Faces(1)},
+         O{.kind = 7, .parent = 0, .in_view = 201, .faces = Standard_Faces(4)},
+         O{.kind = 0x40, .parent = 3, .faces = {{{0, 1, 2, 3}, 2}, {{0, 1, 2}, 6}, {{1, 2, 3}, 3, {}, {0, 0, -1}, 0}}},
+         O{.parent = 3, .source = 163, .faces = Standard_Faces(5)},
+         O{.kind = 0x10, .parent = 5, .faces = {{{0, 1, 2, 3}, 3}, {{4, 5}, 3}, {{}, 3}}}});
+    mixed.Render(1)
+        .Pick(32, 24)
+        .Set(1, 1, 128 + 5)
+        .Render(1)
+        .Change_Map(4, 0)
+        .Render(0)
+        .Readd_Face(2)
+        .Recolour(3, 1, 2, 3, 4)
+        .Update(3)
+        .Drop_Camera(false)
+        .Render(1)
+        .Drop_Camera(true)
+        .Pick(3, 3)
+        .Viewport(1)
+        .Render(1)
+        .Release_Scene()
+        .Render(1)
+        .Empty_Exports();
     seeds.push_back({"mixed", mixed.bytes});
     return seeds;
 }
@@ -127,7 +168,8 @@ inline std::vector<std::uint8_t> Broken_Host_Scene(std::uint8_t material_kind_in
     Scene_Writer w;
     w.Header(Input_Breaks_Contract).Camera(64, {{0, 0, 64, 48}, {20, 20, 30, 30}, {0, 0, 64, 48}}, 1, 100);
     Standard_Images(Standard_Geometry(w)).Materials({State_Materials(1)[material_kind_index].material, {0, 3}});
-    w.Objects({{.parent = 0, .faces = Standard_Faces(0)}, {.parent = 1, .mutation = mutation, .faces = {{{0, 1, 2}, 1}}}});
+    w.Objects(
+        {{.parent = 0, .faces = Standard_Faces(0)}, {.parent = 1, .mutation = mutation, .faces = {{{0, 1, 2}, 1}}}});
     return w.Render(1).Render(0).bytes;
 }
 
