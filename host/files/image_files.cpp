@@ -25,6 +25,8 @@ namespace {
 constexpr int largest_image_side = 16384;
 constexpr int jpeg_quality = 92;
 
+}  // namespace
+
 std::string Lower_Extension(const std::string& path) {
     const std::size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return "";
@@ -32,8 +34,6 @@ std::string Lower_Extension(const std::string& path) {
     for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
     return extension;
 }
-
-}  // namespace
 
 const char* const frame_extensions = ".png, .jpg, .jpeg, .bmp or .tga";
 

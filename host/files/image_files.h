@@ -16,6 +16,10 @@ namespace quorvel_host {
 // image stb_image knows, or is too large.
 bool Read_Image(const std::string& path, Image& image, std::string& error);
 
+// The file name's extension after its last dot, in lower case; empty when
+// the last component has no dot. Both readers and Write_Frame choose by it.
+std::string Lower_Extension(const std::string& path);
+
 // The extensions Write_Frame understands, for messages: ".png, .jpg, .jpeg, .bmp or .tga".
 extern const char* const frame_extensions;
 // True when the name ends in one of frame_extensions (any case).

@@ -26,14 +26,6 @@ std::string Directory_Of(const std::string& path) {
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-std::string Lower_Extension(const std::string& path) {
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return "";
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
-
 std::uint8_t Channel(float value) {
     if (!(value > 0.0f)) return 0;
     if (value >= 1.0f) return 255;
