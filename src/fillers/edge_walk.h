@@ -53,7 +53,8 @@ inline constexpr Edge_Side edge_side_right{&Edge_Line::x_right, &Edge_Line::uw_r
 
 // One chain from the top vertex to the bottom one. Per-line increments are
 // rounded to floats, the running sums stay in double across an edge, and each
-// edge restarts from its own top vertex: the golden frames were drawn so.
+// edge restarts from its own top vertex, so an edge two faces share gives
+// both the same columns whatever their other edges.
 template <bool with_uv, bool with_shade>
 void Walk_Chain(const Prepared_Face& face, std::int32_t count, std::int32_t top, std::int32_t bottom,
                 std::int32_t direction, const Edge_Side& side) {

@@ -55,7 +55,8 @@ struct Format_565 {
     }
     // The second pixel's red carries out of the word; that carry fills the top
     // four bits only (0xF0000000, not 0xF8000000), and is applied before the
-    // other tests: the pair form is kept exactly as it always drew.
+    // other tests. This is the paired formula as stated, kept rather than
+    // "corrected" to two single saturations: hosts see its pixels.
     static constexpr std::uint32_t Saturate_Pair(std::uint32_t sum, bool carried_out) {
         if (carried_out) sum |= 0xF0000000u;
         if (sum & 0x20u) sum |= 0x1Fu;

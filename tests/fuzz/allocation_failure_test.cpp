@@ -98,7 +98,8 @@ TEST(Allocation_Failure, Every_Refused_Call_Alone_And_In_Fours_Leaves_Documented
             for (std::size_t i = 0; i < run.events.size(); ++i) {
                 const Event &got = run.events[i], &want = clean.events[i];
                 if (!got.memory_failed || (got.result == want.result && got.frame_hash == want.frame_hash)) {
-                    ASSERT_TRUE(got.result == want.result && got.frame_hash == want.frame_hash) << "call " << i;
+                    ASSERT_EQ(got.result, want.result) << "call " << i;
+                    ASSERT_EQ(got.frame_hash, want.frame_hash) << "call " << i;
                     same += got.memory_failed;
                 } else if (got.result == 2 && got.drew_nothing) {
                     // The edge pool could not grow: the frame is abandoned, not even the background is cleared.
