@@ -58,17 +58,8 @@ struct Source_Shade_Level {
 };
 
 // 8-bit palette maps: level x 256 + palette index.
-struct Source_Palette_Lit {
-    using Texel = std::uint8_t;
-    static constexpr bool mapped = true;
+struct Source_Palette_Lit : Source_Palette_Indices {
     static constexpr bool lit = true;
-    static constexpr bool keyed = false;
-    static void Load(Span_Context& span, const Host_Material& material) {
-        span.image = material.map->image;
-        span.shade_table = material.render_data->shade_table;
-    }
-    static Texel Fetch(const Span_Context& span, std::uint32_t index) { return Map_Texels_8(span.image)[index]; }
-    static bool Skips(const Span_Context&, Texel) { return false; }
     static std::uint16_t Colour(const Span_Context& span, Texel texel, std::int32_t light) {
         return static_cast<std::uint16_t>(span.shade_table[Light_Level(light) << 8 | texel] >> 16);
     }

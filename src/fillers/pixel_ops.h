@@ -169,12 +169,11 @@ struct Source_Texel_Keyed : Source_Texel {
     }
 };
 
-// 8-bit palette indices at full light: the brightest row of the mapped shade
-// table, highlight band included, whatever light the face carries.
-struct Source_Palette_Brightest {
+// 8-bit palette indices, turned into colours through the mapped shade table;
+// the sources below say which row of it a pixel reads.
+struct Source_Palette_Indices {
     using Texel = std::uint8_t;
     static constexpr bool mapped = true;
-    static constexpr bool lit = false;
     static constexpr bool keyed = false;
     static void Load(Span_Context& span, const Host_Material& material) {
         span.image = material.map->image;
@@ -182,6 +181,12 @@ struct Source_Palette_Brightest {
     }
     static Texel Fetch(const Span_Context& span, std::uint32_t index) { return Map_Texels_8(span.image)[index]; }
     static bool Skips(const Span_Context&, Texel) { return false; }
+};
+
+// At full light: the brightest row of the mapped shade table, highlight band
+// included, whatever light the face carries.
+struct Source_Palette_Brightest : Source_Palette_Indices {
+    static constexpr bool lit = false;
     static std::uint16_t Colour(const Span_Context& span, Texel texel, std::int32_t) {
         return static_cast<std::uint16_t>(span.shade_table[shade_table_brightest_row + texel] >> 16);
     }
