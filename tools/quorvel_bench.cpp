@@ -196,22 +196,14 @@ constexpr Filler_Case filler_cases[] = {
 Map* Make_Map(Scene& scene, Map_Kind kind) {
     const std::int32_t depth = scene.Pixel_Depth();
     switch (kind) {
-        case Map_Kind::None:
-            return nullptr;
-        case Map_Kind::Texels:
-            return scene.Add_Map(Map::Texels_16(Checker_Tiles(256), depth));
-        case Map_Kind::Texels_General:
-            return scene.Add_Map(Map::Texels_16(Red_Bricks(), depth));
-        case Map_Kind::Texels_Keyed:
-            return scene.Add_Map(Map::Texels_16(Grey_Fence(256), depth));
-        case Map_Kind::Texels_Glow:
-            return scene.Add_Map(Map::Texels_16(Orange_Glow(256), depth));
-        case Map_Kind::Palette:
-            return scene.Add_Map(Map::Palette(Quantise(Blue_Marble(256))));
-        case Map_Kind::Palette_Keyed:
-            return scene.Add_Map(Map::Palette(Quantise(Brass_Fence(256))));
-        case Map_Kind::Palette_Glow:
-            return scene.Add_Map(Map::Palette(Quantise(Blue_Glow(256))));
+        case Map_Kind::None: return nullptr;
+        case Map_Kind::Texels: return scene.Add_Map(Map::Texels_16(Checker_Tiles(256), depth));
+        case Map_Kind::Texels_General: return scene.Add_Map(Map::Texels_16(Red_Bricks(), depth));
+        case Map_Kind::Texels_Keyed: return scene.Add_Map(Map::Texels_16(Grey_Fence(256), depth));
+        case Map_Kind::Texels_Glow: return scene.Add_Map(Map::Texels_16(Orange_Glow(256), depth));
+        case Map_Kind::Palette: return scene.Add_Map(Map::Palette(Quantise(Blue_Marble(256))));
+        case Map_Kind::Palette_Keyed: return scene.Add_Map(Map::Palette(Quantise(Brass_Fence(256))));
+        case Map_Kind::Palette_Glow: return scene.Add_Map(Map::Palette(Quantise(Blue_Glow(256))));
     }
     return nullptr;
 }

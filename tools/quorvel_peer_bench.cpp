@@ -59,14 +59,10 @@ enum class Mode { Flat, Gouraud, Map, Map_Blend };
 constexpr Mode modes[] = {Mode::Flat, Mode::Gouraud, Mode::Map, Mode::Map_Blend};
 const char* Mode_Name(Mode mode) {
     switch (mode) {
-        case Mode::Flat:
-            return "flat";
-        case Mode::Gouraud:
-            return "gouraud";
-        case Mode::Map:
-            return "map";
-        case Mode::Map_Blend:
-            return "map_blend";
+        case Mode::Flat: return "flat";
+        case Mode::Gouraud: return "gouraud";
+        case Mode::Map: return "map";
+        case Mode::Map_Blend: return "map_blend";
     }
     return "";
 }

@@ -32,20 +32,11 @@ void Recompute_Flags(Host_Material* material) {
         *flags |= Flag_Transparent;
     }
     switch (material->kind) {
-        case Kind_Keyed:
-            *flags |= Flag_Keyed;
-            break;
-        case Kind_Additive:
-            *flags |= Flag_Additive;
-            break;
-        case Kind_Square_Overlay:
-            *flags |= Flag_Square_Overlay;
-            break;
-        case Kind_Square:
-            *flags |= Flag_Square;
-            break;
-        default:
-            break;
+        case Kind_Keyed: *flags |= Flag_Keyed; break;
+        case Kind_Additive: *flags |= Flag_Additive; break;
+        case Kind_Square_Overlay: *flags |= Flag_Square_Overlay; break;
+        case Kind_Square: *flags |= Flag_Square; break;
+        default: break;
     }
 }
 

@@ -63,20 +63,11 @@ std::uint32_t Recomputed_Flags(const Host_Material& m) {
     else if (m.transparency != 0)
         flags |= Flag_Transparent;
     switch (m.kind) {
-        case 1:
-            flags |= Flag_Keyed;
-            break;
-        case 2:
-            flags |= Flag_Additive;
-            break;
-        case 10:
-            flags |= Flag_Square_Overlay;
-            break;
-        case 11:
-            flags |= Flag_Square;
-            break;
-        default:
-            break;
+        case 1: flags |= Flag_Keyed; break;
+        case 2: flags |= Flag_Additive; break;
+        case 10: flags |= Flag_Square_Overlay; break;
+        case 11: flags |= Flag_Square; break;
+        default: break;
     }
     return flags;
 }
@@ -96,64 +87,30 @@ Selection Expected_Selection(const Host_Material& m, std::int32_t mode, std::uin
             s = {flags == Flag_Mapped ? Expect_Mapped_Palette : Expect_Random, true};
         } else {
             switch (flags) {
-                case 0x000:
-                    s.row = Expect_Flat;
-                    break;
-                case 0x001:
-                    s.row = Expect_Mapped;
-                    break;
-                case 0x003:
-                    s.row = Expect_Mapped_Keyed;
-                    break;
-                case 0x004:
-                    s.row = Expect_Flat_Blend;
-                    break;
-                case 0x005:
-                    s.row = Expect_Mapped_Blend;
-                    break;
-                case 0x007:
-                    s.row = Expect_Mapped_Keyed_Blend;
-                    break;
-                case 0x041:
-                    s.row = Expect_Mapped_Additive;
-                    break;
-                case 0x101:
-                    s.row = Expect_Square_Overlay;
-                    break;
-                case 0x201:
-                    s.row = Expect_Square;
-                    break;
-                default:
-                    break;
+                case 0x000: s.row = Expect_Flat; break;
+                case 0x001: s.row = Expect_Mapped; break;
+                case 0x003: s.row = Expect_Mapped_Keyed; break;
+                case 0x004: s.row = Expect_Flat_Blend; break;
+                case 0x005: s.row = Expect_Mapped_Blend; break;
+                case 0x007: s.row = Expect_Mapped_Keyed_Blend; break;
+                case 0x041: s.row = Expect_Mapped_Additive; break;
+                case 0x101: s.row = Expect_Square_Overlay; break;
+                case 0x201: s.row = Expect_Square; break;
+                default: break;
             }
         }
     } else if (mode == 1 || mode == 2) {
         if (!texel_map) {
             s.needs_table = true;
             switch (flags) {
-                case 0x000:
-                    s.row = Expect_Gouraud;
-                    break;
-                case 0x001:
-                    s.row = Expect_Gouraud_Mapped;
-                    break;
-                case 0x003:
-                    s.row = Expect_Gouraud_Mapped_Keyed;
-                    break;
-                case 0x004:
-                    s.row = Expect_Gouraud_Blend;
-                    break;
-                case 0x005:
-                    s.row = Expect_Gouraud_Mapped_Blend;
-                    break;
-                case 0x007:
-                    s.row = Expect_Gouraud_Mapped_Keyed_Blend;
-                    break;
-                case 0x041:
-                    s.row = Expect_Gouraud_Mapped_Additive;
-                    break;
-                default:
-                    break;
+                case 0x000: s.row = Expect_Gouraud; break;
+                case 0x001: s.row = Expect_Gouraud_Mapped; break;
+                case 0x003: s.row = Expect_Gouraud_Mapped_Keyed; break;
+                case 0x004: s.row = Expect_Gouraud_Blend; break;
+                case 0x005: s.row = Expect_Gouraud_Mapped_Blend; break;
+                case 0x007: s.row = Expect_Gouraud_Mapped_Keyed_Blend; break;
+                case 0x041: s.row = Expect_Gouraud_Mapped_Additive; break;
+                default: break;
             }
         }
     } else if ((flags & (Flag_Keyed | Flag_Blend_Half | Flag_Transparent | Flag_Translucent_Host)) != 0) {
@@ -325,12 +282,8 @@ struct Callbacks {
         Raw_Scene::Material& material = host.materials_[pick % host.materials_.size()];
         Host_Map* map = material.record.map;
         switch (m % Mutation_Count) {
-            case Mutation_Viewport:
-                host.Use_Viewport(host.viewports_[pick % host.viewports_.size()]);
-                break;
-            case Mutation_No_Map:
-                material.record.map = nullptr;
-                break;
+            case Mutation_Viewport: host.Use_Viewport(host.viewports_[pick % host.viewports_.size()]); break;
+            case Mutation_No_Map: material.record.map = nullptr; break;
             case Mutation_No_Image:
                 if (map != nullptr) map->image = nullptr;
                 break;
@@ -345,8 +298,7 @@ struct Callbacks {
                     host.vertex_outcodes_[i] = i * 2654435761u;
                 }
                 break;
-            default:
-                break;
+            default: break;
         }
     }
     static std::int32_t QUORVEL_CDECL Test(Host_Face* face) {
@@ -832,9 +784,7 @@ void Raw_Scene::Step() {
     quorvel_test::Failing_Memory& memory = Memory();
     auto material_at = [&](std::uint8_t b) -> Material& { return materials_[b % materials_.size()]; };
     switch (operation) {
-        case Op_Render:
-            Render(in.Byte());
-            break;
+        case Op_Render: Render(in.Byte()); break;
         case Op_Pick: {
             const float x = in.Coordinate();
             Pick(x, in.Coordinate());
@@ -880,9 +830,7 @@ void Raw_Scene::Step() {
             v.x = in.Float(), v.y = in.Float(), v.z = in.Float();
             break;
         }
-        case Op_Drop_Camera:
-            pending_drop_ = 1 + in.Byte() % 2;
-            break;
+        case Op_Drop_Camera: pending_drop_ = 1 + in.Byte() % 2; break;
         case Op_Change_Map:
         case Op_Change_Material: {
             Material& material = material_at(in.Byte());
@@ -937,8 +885,7 @@ void Raw_Scene::Step() {
             } while (added == 0 && (header_ & Input_Host_Retries) != 0);
             break;
         }
-        default:
-            break;
+        default: break;
     }
 }
 
