@@ -41,6 +41,9 @@ void Fill_Dispatch_Rows();
 bool Row_Reads_Map(Row_Id row);
 // The same for a row of the table; false for any other pointer.
 bool Row_Reads_Map(const Dispatch_Row* row);
+// True when the row reads no map, or the material's map has an image of the
+// kind the row reads (palette indices or 16-bit texels).
+bool Map_Fits_Row(const Host_Material* material, const Dispatch_Row* row);
 // The row's filler indexes the shade table by level x 256 + palette index.
 bool Row_Reads_Mapped_Shades(Row_Id row);
 

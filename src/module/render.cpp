@@ -17,12 +17,13 @@ constexpr std::uint32_t Flag_Clear_Background = 0x1;
 
 // The row is read at this moment, so the face draws with its material's
 // current row. A host callback later in the traversal may have taken the
-// map or the image away from a material whose faces were already set up:
-// such a face draws nothing rather than have its filler read through null.
+// map or the image away from a material whose faces were already set up, and
+// a host whose selection failed after it changed the map keeps a row chosen
+// for the other kind of image: such a face draws nothing rather than have its
+// filler read through null or past the texels.
 void Fill_Face(Prepared_Face& face, std::uint16_t* frame_buffer, std::uint32_t pass_through, std::int32_t pitch) {
     const Dispatch_Row& row = Row_Of(face.material);
-    const Host_Map* map = face.material->map;
-    if (Row_Reads_Map(&row) && (map == nullptr || map->image == nullptr)) return;
+    if (!Map_Fits_Row(face.material, &row)) return;
     row.fill(&face, frame_buffer, pass_through, pitch);
 }
 

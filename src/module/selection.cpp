@@ -93,6 +93,16 @@ bool Ensure_Shade_Table(Host_Material* material) {
 
 }  // namespace
 
+bool Map_Fits_Row(const Host_Material* material, const Dispatch_Row* row) {
+    if (!Row_Reads_Map(row)) return true;
+    const Map_Image* image = Image_Of(material);
+    if (image == nullptr) return false;
+    // Palette rows read one byte per texel, the others two: a 16-bit filler
+    // on an image of indices would read twice its texels.
+    const bool indices = image->format == Map_Format_Palette;
+    return indices == Row_Reads_Mapped_Shades(Row_Id(row - interface_state.rows));
+}
+
 std::int32_t Select_Render_State(Host_Material* material, std::int32_t mode_argument, std::uint32_t flags_argument) {
     Material_Render_Data* data = material->render_data;
     // A material whose Add failed has nowhere to keep a row.

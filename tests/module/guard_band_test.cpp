@@ -74,4 +74,27 @@ TEST(Guard_Band, Random_Scenes_Write_Nothing_Outside_The_Viewport) {
     EXPECT_EQ(Memory().calls.size(), calls);
 }
 
+// A host whose selection failed after it gave a material another map keeps
+// the row chosen for the old one. A 16-bit filler on palette indices would
+// read twice the image's texels: the face draws nothing, as with no map.
+TEST(Guard_Band, A_Row_Left_On_The_Other_Kind_Of_Image_Draws_Nothing) {
+    Scene scene;
+    Build_Showcase(scene, 64, 48);
+    const auto material_of = [&](const char* name) { return scene.Find(name)->record.faces[0]->material; };
+    Host_Material* texels = material_of("keyed glass");
+    Host_Material* indices = material_of("lit palette map");
+    ASSERT_NE(texels->map->image->format, Map_Format_Palette);
+    ASSERT_EQ(indices->map->image->format, Map_Format_Palette);
+    Frame drawn(64, 48, 16), swapped(64, 48, 16), without(64, 48, 16);
+    scene.Render(drawn);
+    Host_Map* own = texels->map;
+    texels->map = indices->map;
+    scene.Render(swapped);
+    texels->map = nullptr;
+    scene.Render(without);
+    texels->map = own;
+    EXPECT_EQ(swapped.pixels, without.pixels);
+    EXPECT_NE(drawn.pixels, without.pixels);  // the keyed glass is in view
+}
+
 }  // namespace
