@@ -8,3 +8,8 @@ foreach(tool quorvel_fuzz_replay quorvel_fuzz_seeds)
 endforeach()
 # Every saved input, on every preset.
 add_test(NAME Fuzz_Corpus.Replays_Clean COMMAND quorvel_fuzz_replay ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus)
+# Module-wide state (the pools, the run-time library's rand) must not carry
+# from one scene into what the next draws, or a fuzzer finding would not
+# replay on its own.
+add_test(NAME Fuzz_Corpus.Replays_The_Same_In_Either_Order
+         COMMAND quorvel_fuzz_replay --orders ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus)

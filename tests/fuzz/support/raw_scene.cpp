@@ -318,6 +318,10 @@ void QUORVEL_CDECL Raw_Scene::Prepare_Camera(void* camera_object, Host_Scene* sc
 Raw_Scene::Raw_Scene(const std::uint8_t* data, std::size_t size, bool describe)
     : input_(data, size), describe_(describe) {
     current = this;
+    // Faces take their random colours from the run-time library's rand: each
+    // scene starts the sequence afresh, so an input draws the same whatever
+    // ran before it in the process.
+    std::srand(1);
     services_ = new Host_Services{};
     quorvel_test::Failing_Memory::Install(*services_);
     Decode_Scene();
