@@ -9,11 +9,41 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "quorvel/host_records.h"
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUORVEL_TEST_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define QUORVEL_TEST_ADDRESS_SANITIZER 1
+#endif
+#ifdef QUORVEL_TEST_ADDRESS_SANITIZER
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace quorvel_test {
+
+// A read that runs far past a block jumps the allocator's red zone and lands
+// in whichever block follows, which the address sanitizer does not report:
+// whether such a read is found then depends on the heap's layout, not on the
+// input. Under the sanitizer, blocks and images therefore end in a poisoned
+// tail as long as the widest read past them a filler could make (a mapped
+// shade-table index on a 64-entry table, 64 K 16-bit texels on an image of
+// 64 K indices).
+#ifdef QUORVEL_TEST_ADDRESS_SANITIZER
+inline constexpr std::size_t guard_bytes = std::size_t{64} << 10;
+inline void Poison(const void* at, std::size_t bytes) { ASAN_POISON_MEMORY_REGION(at, bytes); }
+inline void Unpoison(const void* at, std::size_t bytes) { ASAN_UNPOISON_MEMORY_REGION(at, bytes); }
+#else
+inline constexpr std::size_t guard_bytes = 0;
+inline void Poison(const void*, std::size_t) {}
+inline void Unpoison(const void*, std::size_t) {}
+#endif
 
 struct Failing_Memory {
     std::uint64_t calls = 0;          // allocate + reallocate calls so far, the first is 1
@@ -63,7 +93,7 @@ struct Failing_Memory {
         const std::uint64_t bytes = std::uint64_t{count} * size;
         if (books.Next_Fails()) return nullptr;
         if (bytes > largest_block) return ++books.failed_calls, nullptr;
-        void* block = std::calloc(bytes == 0 ? 1 : bytes, 1);
+        void* block = Guarded_Block(bytes);
         if (block != nullptr) books.live[block] = {bytes, false}, ++books.given_out;
         return block;
     }
@@ -72,19 +102,39 @@ struct Failing_Memory {
         if (block != nullptr && books.live.count(block) == 0) ++books.bad_reallocations;
         if (books.Next_Fails()) return nullptr;
         if (size > largest_block) return ++books.failed_calls, nullptr;
-        void* moved = std::realloc(block, size == 0 ? 1 : size);
+        // Always a new block: a pointer the library kept into a pool across
+        // its growth then reads freed memory at once, on every run.
+        void* moved = Guarded_Block(size);
         if (moved == nullptr) return nullptr;
-        if (block != nullptr) books.live.erase(block);
+        const auto old = books.live.find(block);
+        if (old != books.live.end()) {
+            std::memcpy(moved, block, old->second.size < size ? old->second.size : size);
+            Free_Guarded(block, old->second.size);
+            books.live.erase(old);
+        }
         books.live[moved] = {size, true}, ++books.given_out, ++books.reallocations;
         return moved;
     }
     static void QUORVEL_CDECL Release(void* block) {
         Failing_Memory& books = Books();
         if (block == nullptr) return;
-        if (books.live.erase(block) == 0) {
+        const auto at = books.live.find(block);
+        if (at == books.live.end()) {
             ++books.bad_releases;  // never freed twice: that would hide the report behind a crash
             return;
         }
+        Free_Guarded(block, at->second.size);
+        books.live.erase(at);
+    }
+    // Zeroed like calloc's, followed by the poisoned tail.
+    static void* Guarded_Block(std::uint64_t bytes) {
+        const std::size_t size = bytes == 0 ? 1 : static_cast<std::size_t>(bytes);
+        void* block = std::calloc(size + guard_bytes, 1);
+        if (block != nullptr) Poison(static_cast<char*>(block) + size, guard_bytes);
+        return block;
+    }
+    static void Free_Guarded(void* block, std::uint64_t bytes) {
+        Unpoison(static_cast<char*>(block) + (bytes == 0 ? 1 : bytes), guard_bytes);
         std::free(block);
     }
     // Starts new books (blocks still out are forgotten, not freed) and points
