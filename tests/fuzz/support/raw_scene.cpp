@@ -187,8 +187,15 @@ float Byte_Reader::Coordinate() {
 }
 
 struct Raw_Scene::Image {
-    std::vector<std::uint32_t> storage;  // the 32-byte header, then the texels
+    std::vector<std::uint32_t> storage;  // the 32-byte header, the texels, then the poisoned tail
+    std::size_t bytes = 0;               // header and texels
     Map_Image* record() { return reinterpret_cast<Map_Image*>(storage.data()); }
+    void Make(std::size_t header_and_texels) {
+        bytes = header_and_texels;
+        storage.assign((bytes + quorvel_test::guard_bytes + 3) / 4, 0);
+        quorvel_test::Poison(reinterpret_cast<char*>(storage.data()) + bytes, storage.size() * 4 - bytes);
+    }
+    ~Image() { quorvel_test::Unpoison(storage.data(), storage.size() * 4); }
 };
 struct Raw_Scene::Map {
     Host_Map record{};
@@ -447,7 +454,7 @@ void Raw_Scene::Decode_Scene() {
         const bool palette = (format & 1) != 0;
         const std::uint32_t texels = (1u << shift) * rows;
         Image& image = images_.emplace_back();
-        image.storage.assign(8 + (texels * (palette ? 1 : 2) + 3) / 4, 0);
+        image.Make(map_image_texels_offset + texels * (palette ? 1 : 2));
         Map_Image& header = *image.record();
         header.format = palette ? Map_Format_Palette : 16;
         header.is_256x256 = shift == 8 && rows == 256;
