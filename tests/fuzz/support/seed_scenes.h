@@ -1,7 +1,8 @@
 // The scenes the seed corpus is made of, and the ones the contract tests and
 // the allocation-failure campaign run: one per render state at both depths,
-// viewport edge cases, a mixed scene, and the three contract breaks the
-// library refuses. tests/fuzz/make_seeds writes them as files.
+// viewport edge cases, a mixed scene, a 16-bit row left on an image of
+// indices, and the three contract breaks the library refuses.
+// tests/fuzz/make_seeds writes them as files.
 #ifndef QUORVEL_TESTS_FUZZ_SEED_SCENES_H
 #define QUORVEL_TESTS_FUZZ_SEED_SCENES_H
 
@@ -159,6 +160,17 @@ inline std::vector<Seed> Seeds() {
         .Render(1)
         .Empty_Exports();
     seeds.push_back({"mixed", mixed.bytes});
+
+    // A host that gives a material on a 16-bit row a map of palette indices
+    // and does not select again: the 16-bit filler would read the 256 x 256
+    // image of indices as twice its size. Its corners span 100 repeats of the
+    // image, so rows reach into the image's second half, which that read
+    // doubles past the end.
+    Scene_Writer other_kind;
+    other_kind.Header(Input_Breaks_Contract).Camera(64, {{0, 0, 64, 48}}, 1, 100);
+    Standard_Images(Standard_Geometry(other_kind)).Materials({State_Materials(1)[4].material});
+    other_kind.Objects({{.parent = 0, .faces = {{{0, 1, 2, 3}, 0, {{0, 0}, {0, 100}, {100, 100}, {100, 0}}}}}});
+    seeds.push_back({"contract_16_bit_row_on_index_image", other_kind.Render(1).Change_Map(0, 1).Render(1).bytes});
     return seeds;
 }
 
