@@ -188,12 +188,11 @@ float Byte_Reader::Coordinate() {
 
 struct Raw_Scene::Image {
     std::vector<std::uint32_t> storage;  // the 32-byte header, the texels, then the poisoned tail
-    std::size_t bytes = 0;               // header and texels
     Map_Image* record() { return reinterpret_cast<Map_Image*>(storage.data()); }
     void Make(std::size_t header_and_texels) {
-        bytes = header_and_texels;
-        storage.assign((bytes + quorvel_test::guard_bytes + 3) / 4, 0);
-        quorvel_test::Poison(reinterpret_cast<char*>(storage.data()) + bytes, storage.size() * 4 - bytes);
+        storage.assign((header_and_texels + quorvel_test::guard_bytes + 3) / 4, 0);
+        quorvel_test::Poison(reinterpret_cast<char*>(storage.data()) + header_and_texels,
+                             storage.size() * 4 - header_and_texels);
     }
     ~Image() { quorvel_test::Unpoison(storage.data(), storage.size() * 4); }
 };
